@@ -1,0 +1,24 @@
+#pragma once
+
+// The keys of the settings section "Preferences" and their defaults.
+namespace prefkeys {
+
+inline constexpr const char* kBringWindowToTop = "Bring Window To Top";
+inline constexpr const char* kHideWhenMinimized = "Hide when minimized";
+inline constexpr const char* kEnablePopup = "Enable Popup Mirel";
+inline constexpr const char* kPopupInterval = "Popup Mirel Interval";
+inline constexpr const char* kPopupFontSize = "Popup Mirel Font Size";
+inline constexpr const char* kHijriDateAdjust = "Hijri Date Adjust";
+inline constexpr const char* kPopupIndex = "Popup Mirel Index";
+inline constexpr const char* kArabicInterface = "Arabic Interface";
+
+inline constexpr int kBringWindowToTopDefault = 0;
+inline constexpr int kHideWhenMinimizedDefault = 1;
+inline constexpr int kEnablePopupDefault = 1;
+inline constexpr int kPopupIntervalDefault = 10;
+inline constexpr int kPopupFontSizeDefault = 100;  // tenths of a point
+inline constexpr int kHijriDateAdjustDefault = 2;  // no shift
+inline constexpr int kPopupIndexDefault = 0;
+inline constexpr int kArabicInterfaceDefault = 0;
+
+}  // namespace prefkeys

@@ -1,0 +1,38 @@
+# Warnings are errors in our own code only.
+function(qb_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# qb_library(name SOURCES ... LIBS ...): a static library of ours, its folder on the include path
+# as seen from the project root (#include "text/ScriptTextLayout.h").
+function(qb_library name)
+    cmake_parse_arguments(L "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${L_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${L_LIBS})
+    qb_warnings(${name})
+endfunction()
+
+# qb_test(name [GUI] SOURCES ... LIBS ...): a GoogleTest binary run through CTest.
+# GUI tests get a QApplication on the offscreen platform; the others a QCoreApplication.
+# Every test runs with its own empty home, so no test reads or writes a user's settings.
+function(qb_test name)
+    cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    if(T_GUI)
+        set(main qb_test_main_gui)
+    else()
+        set(main qb_test_main_core)
+    endif()
+    target_link_libraries(${name} PRIVATE ${T_LIBS} ${main} GTest::gtest GTest::gmock)
+    qb_warnings(${name})
+    set(home ${CMAKE_BINARY_DIR}/test-home/${name})
+    file(MAKE_DIRECTORY ${home}/config ${home}/runtime)
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES
+            ENVIRONMENT "HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_RUNTIME_DIR=${home}/runtime;QB_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+            LABELS "${T_LABELS}"
+            TIMEOUT 600)
+endfunction()

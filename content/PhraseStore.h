@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Process-wide keeper of the reminder phrases of "mirel.txt", handed out in rotation.
+class CPhraseStore {
+public:
+    // Where shown phrases go: the program sends them to the notifier host; tests record them.
+    using Sink = std::function<void(const std::string& phrase, bool rightToLeft)>;
+    static void SetSink(Sink sink);
+
+    static CPhraseStore* Instance();
+    static CPhraseStore* Existing();  // null when not created; never creates
+    static void DestroyInstance();
+
+    // index -1 shows the next phrase in rotation; returns a copy of what was shown.
+    std::string ShowPhraseAt(int index);
+    void ReShowLast();
+
+    int m_nCurrent = 2;
+    int m_bDisabled = 1;
+
+private:
+    CPhraseStore();
+    bool LoadPhraseFile();
+    void VerifyPhraseSum();
+
+    std::vector<std::string> m_phrases;
+    int m_bLoaded = 0;
+    int m_nFirstRotating = 2;
+};

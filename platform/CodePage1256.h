@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The Arabic Windows code page, in which the program keeps all of its text.
+// Both directions go through ICU's "windows-1256" table; a character the code page
+// lacks becomes '?', the code page's own default character.
+class CodePage1256 {
+public:
+    static constexpr char kDefaultChar = '?';
+
+    static std::string FromUtf16(std::u16string_view text);
+    static std::u16string ToUtf16(std::string_view text);
+};
+
+}  // namespace platform
