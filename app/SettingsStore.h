@@ -17,6 +17,10 @@ public:
     QString GetDataFolder();
     int IsArabicInterface() const { return m_nArabicInterface; }
 
+    // Puts the executable elsewhere, so that tests can give each case its own data
+    // folder; an empty path restores the real one. Takes effect for a new instance.
+    static void SetExecutablePath(const QString& path);
+
 private:
     CSettingsStore();
 

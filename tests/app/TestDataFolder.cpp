@@ -1,0 +1,69 @@
+#include "tests/app/TestDataFolder.h"
+
+#include "app/SettingsStore.h"
+#include "app/StringTable.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QtEndian>
+
+namespace testdata {
+
+namespace {
+void releaseSingletons() {
+    CStringTable::DestroyInstance();
+    CSettingsStore::DestroyInstance();
+}
+}  // namespace
+
+QByteArray Utf16Units(const std::u16string& units) {
+    QByteArray bytes(static_cast<qsizetype>(units.size() * 2), '\0');
+    qToLittleEndian<char16_t>(units.data(), static_cast<qsizetype>(units.size()), bytes.data());
+    return bytes;
+}
+
+QByteArray Utf16File(const std::vector<std::u16string>& lines) {
+    std::u16string units = u"\uFEFF";
+    for (const std::u16string& line : lines)
+        units += line + u"\r\n";
+    return Utf16Units(units);
+}
+
+TempDataFolder::TempDataFolder() {
+    releaseSingletons();
+    QDir(m_root.path()).mkpath("bin/Data");
+    CSettingsStore::SetExecutablePath(m_root.filePath("bin/quietbell"));
+}
+
+TempDataFolder::~TempDataFolder() {
+    releaseSingletons();
+    CSettingsStore::SetExecutablePath(QString());
+}
+
+QString TempDataFolder::DataPath(const QString& fileName) const {
+    return m_root.filePath("bin/Data/" + fileName);
+}
+
+void TempDataFolder::Write(const QString& fileName, const QByteArray& bytes) const {
+    QFile file(DataPath(fileName));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+ScopedApplicationName::ScopedApplicationName(const QString& name)
+    : m_previous(QCoreApplication::applicationName()) {
+    QCoreApplication::setApplicationName(name);
+    QFile::remove(SettingsFile());
+}
+
+ScopedApplicationName::~ScopedApplicationName() {
+    QCoreApplication::setApplicationName(m_previous);
+}
+
+QString ScopedApplicationName::SettingsFile() const {
+    return QSettings("Brindlewax", QCoreApplication::applicationName()).fileName();
+}
+
+}  // namespace testdata
