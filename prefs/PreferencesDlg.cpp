@@ -1,0 +1,254 @@
+#include "prefs/PreferencesDlg.h"
+
+#include "app/PreferenceKeys.h"
+#include "app/SettingsStore.h"
+#include "content/PhraseStore.h"
+#include "hijri/HijriCalendar.h"
+#include "notifier/FadeOutWindow.h"
+#include "notifier/NotifierHost.h"
+#include "platform/AppMessages.h"
+#include "platform/CodePage1256.h"
+#include "prefs/PreferenceInput.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kOkFadeTime = 1000;
+constexpr int kCancelFadeTime = 500;
+constexpr int kFullOpacity = 255;
+constexpr int kOfferedDates = 5;  // shifts -2 … +2; the sixth date is not offered
+constexpr int kComputedDate = 2;
+
+const char* const kNotUnsignedMessage = "Please enter an unsigned integer.";
+const char* const kNotNumberMessage = "Please enter a number.";
+
+QString RangeMessage(const QString& low, const QString& high, const char* kind) {
+    return QString("Please enter %1 between %2 and %3.").arg(kind, low, high);
+}
+
+template <typename Control>
+Control* Named(Control* control, int id) {
+    control->setObjectName(QString::number(id));
+    return control;
+}
+
+QString DisplayText(const std::string& text) {
+    return QString::fromStdU16String(platform::CodePage1256::ToUtf16(text));
+}
+
+// Where a typed value was refused: the framework's message and the focus on its control.
+bool Refuse(QLineEdit* control, const QString& message) {
+    platform::AppMessages::Show(message, platform::MessageIcon::Exclamation);
+    control->setFocus();
+    control->selectAll();
+    return false;
+}
+
+}  // namespace
+
+CPreferencesDlg::CPreferencesDlg(QWidget* parent) : QDialog(parent) {
+    BuildControls();
+    LoadSettings();
+}
+
+CPreferencesDlg::~CPreferencesDlg() = default;
+
+void CPreferencesDlg::LoadSettings() {
+    using namespace prefkeys;
+    m_bBringToTop = GetPreferenceInt(kBringWindowToTop, kBringWindowToTopDefault);
+    m_bHideWhenMinimized = GetPreferenceInt(kHideWhenMinimized, kHideWhenMinimizedDefault);
+    m_bEnable = GetPreferenceInt(kEnablePopup, kEnablePopupDefault);
+    m_nInterval = static_cast<unsigned>(GetPreferenceInt(kPopupInterval, kPopupIntervalDefault));
+    m_fFontSize =
+        prefinput::PointsFromTenths(GetPreferenceInt(kPopupFontSize, kPopupFontSizeDefault));
+    CHijriCalendar::Instance()->adjust =
+        GetPreferenceInt(kHijriDateAdjust, kHijriDateAdjustDefault);
+    CPhraseStore::Instance()->m_nCurrent = GetPreferenceInt(kPopupIndex, kPopupIndexDefault);
+    CNotifierHost::GetInstance()->SetFontSize(FontSizeTenths());
+}
+
+void CPreferencesDlg::SaveSettings() {
+    using namespace prefkeys;
+    WritePreferenceInt(kBringWindowToTop, m_bBringToTop);
+    WritePreferenceInt(kHideWhenMinimized, m_bHideWhenMinimized);
+    WritePreferenceInt(kEnablePopup, m_bEnable);
+    WritePreferenceInt(kPopupInterval, static_cast<int>(m_nInterval));
+    WritePreferenceInt(kPopupFontSize, FontSizeTenths());
+    WritePreferenceInt(kHijriDateAdjust, CHijriCalendar::Instance()->adjust);
+}
+
+int CPreferencesDlg::FontSizeTenths() const {
+    return prefinput::TenthsFromPoints(m_fFontSize);
+}
+
+void CPreferencesDlg::setVisible(bool visible) {
+    if (visible && !isVisible())
+        OnInitDialog();
+    QDialog::setVisible(visible);
+}
+
+void CPreferencesDlg::accept() {
+    OnOK();
+}
+
+void CPreferencesDlg::reject() {
+    OnCancel();
+}
+
+bool CPreferencesDlg::OnInitDialog() {
+    DoDataExchange(false);
+    CHijriCalendar* calendar = CHijriCalendar::Instance();
+    const bool available = calendar->IsAvailable();
+    m_comboAdjust->clear();
+    m_staticToday->clear();
+    if (available) {
+        std::vector<std::string> dates;
+        calendar->GetDates(dates, true);
+        for (int entry = 0; entry < kOfferedDates; ++entry)
+            m_comboAdjust->addItem(DisplayText(dates[entry]));
+        m_staticToday->setText(DisplayText(dates[kComputedDate]));
+        const bool offered = calendar->adjust >= 0 && calendar->adjust < kOfferedDates;
+        m_comboAdjust->setCurrentIndex(offered ? calendar->adjust : -1);
+    }
+    ShowHijriControls(available);
+    EnablePopupControls(m_bEnable);
+    return true;
+}
+
+bool CPreferencesDlg::DoDataExchange(bool saveAndValidate) {
+    if (!saveAndValidate) {
+        m_checkEnable->setChecked(m_bEnable != 0);
+        m_editInterval->setText(QString::number(m_nInterval));
+        m_editFontSize->setText(prefinput::FormatDecimal(m_fFontSize));
+        return true;
+    }
+    const int enable = m_checkEnable->isChecked() ? 1 : 0;
+    const std::optional<unsigned> interval = prefinput::ReadUnsigned(m_editInterval->text());
+    if (!interval)
+        return Refuse(m_editInterval, kNotUnsignedMessage);
+    if (*interval < prefinput::kMinInterval || *interval > prefinput::kMaxInterval)
+        return Refuse(m_editInterval,
+                      RangeMessage(QString::number(prefinput::kMinInterval),
+                                   QString::number(prefinput::kMaxInterval), "an integer"));
+    const std::optional<float> fontSize = prefinput::ReadDecimal(m_editFontSize->text());
+    if (!fontSize)
+        return Refuse(m_editFontSize, kNotNumberMessage);
+    if (*fontSize < prefinput::kMinFontSize || *fontSize > prefinput::kMaxFontSize)
+        return Refuse(m_editFontSize,
+                      RangeMessage(prefinput::FormatDecimal(prefinput::kMinFontSize),
+                                   QString::number(qint64(prefinput::kMaxFontSize)), "a number"));
+    // Taken over only now, so the running reminder timer never sees a refused value.
+    m_bEnable = enable;
+    m_nInterval = *interval;
+    m_fFontSize = *fontSize;
+    if (m_comboAdjust->currentIndex() >= 0)
+        CHijriCalendar::Instance()->adjust = m_comboAdjust->currentIndex();
+    return true;
+}
+
+void CPreferencesDlg::OnOK() {
+    new CFadeOutWindow(this, kOkFadeTime, kFullOpacity);
+    if (!DoDataExchange(true))
+        return;
+    QDialog::accept();
+    CNotifierHost::GetInstance()->SetFontSize(FontSizeTenths());
+    SaveSettings();
+}
+
+void CPreferencesDlg::OnCancel() {
+    new CFadeOutWindow(this, kCancelFadeTime, kFullOpacity);
+    QDialog::reject();
+}
+
+void CPreferencesDlg::OnEnableClicked() {
+    EnablePopupControls(m_checkEnable->isChecked() ? 1 : 0);
+}
+
+void CPreferencesDlg::EnablePopupControls(int enable) {
+    const CPhraseStore* store = CPhraseStore::Existing();
+    if (store && store->m_bDisabled) {
+        m_groupPopup->setEnabled(false);
+        enable = 0;
+    }
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_staticShowEvery), static_cast<QWidget*>(m_editInterval),
+          static_cast<QWidget*>(m_staticMin), static_cast<QWidget*>(m_staticFontSize),
+          static_cast<QWidget*>(m_editFontSize)})
+        control->setEnabled(enable != 0);
+}
+
+void CPreferencesDlg::ShowHijriControls(bool show) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_groupHijri), static_cast<QWidget*>(m_staticTodayCaption),
+          static_cast<QWidget*>(m_staticToday), static_cast<QWidget*>(m_staticAdjust),
+          static_cast<QWidget*>(m_comboAdjust)})
+        control->setVisible(show);
+}
+
+void CPreferencesDlg::BuildControls() {
+    setWindowTitle("Preferences");
+
+    m_groupPopup = Named(new QGroupBox("Popup Mirel", this), 1056);
+    m_checkEnable = Named(new QCheckBox("Enable", m_groupPopup), 1039);
+    m_staticShowEvery = Named(new QLabel("Show Every", m_groupPopup), 1041);
+    m_editInterval = Named(new QLineEdit(m_groupPopup), 1040);
+    m_staticMin = Named(new QLabel("Min", m_groupPopup), 1042);
+    m_staticFontSize = Named(new QLabel("Font size", m_groupPopup), 1048);
+    m_editFontSize = Named(new QLineEdit(m_groupPopup), 1044);
+    m_staticShowEvery->setBuddy(m_editInterval);
+    m_staticFontSize->setBuddy(m_editFontSize);
+    connect(m_checkEnable, &QCheckBox::clicked, this, &CPreferencesDlg::OnEnableClicked);
+
+    auto* popupRow = new QHBoxLayout;
+    popupRow->addWidget(m_staticShowEvery);
+    popupRow->addWidget(m_editInterval);
+    popupRow->addWidget(m_staticMin);
+    popupRow->addStretch();
+    popupRow->addWidget(m_staticFontSize);
+    popupRow->addWidget(m_editFontSize);
+    auto* popupLayout = new QVBoxLayout(m_groupPopup);
+    popupLayout->addWidget(m_checkEnable);
+    popupLayout->addLayout(popupRow);
+
+    m_groupHijri = Named(new QGroupBox("Hijri Date", this), 1055);
+    m_staticTodayCaption = Named(new QLabel("Today calculated to be : ", m_groupHijri), 1047);
+    m_staticToday = Named(new QLabel(m_groupHijri), 1045);
+    m_staticAdjust = Named(new QLabel("Adjust today to be:", m_groupHijri), 1054);
+    m_comboAdjust = Named(new QComboBox(m_groupHijri), 1043);
+    m_staticAdjust->setBuddy(m_comboAdjust);
+    m_comboAdjust->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+
+    auto* hijriLayout = new QGridLayout(m_groupHijri);
+    hijriLayout->addWidget(m_staticTodayCaption, 0, 0);
+    hijriLayout->addWidget(m_staticToday, 0, 1);
+    hijriLayout->addWidget(m_staticAdjust, 1, 0);
+    hijriLayout->addWidget(m_comboAdjust, 1, 1);
+    hijriLayout->setColumnStretch(1, 1);
+
+    auto* okButton = Named(new QPushButton("OK", this), 1);
+    auto* cancelButton = Named(new QPushButton("Cancel", this), 2);
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &CPreferencesDlg::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &CPreferencesDlg::reject);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(okButton);
+    buttonRow->addWidget(cancelButton);
+    buttonRow->addStretch();
+
+    auto* dialogLayout = new QVBoxLayout(this);
+    dialogLayout->addWidget(m_groupPopup);
+    dialogLayout->addWidget(m_groupHijri);
+    dialogLayout->addLayout(buttonRow);
+    dialogLayout->setSizeConstraint(QLayout::SetFixedSize);
+}
