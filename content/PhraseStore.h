@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +20,11 @@ public:
     std::string ShowPhraseAt(int index);
     void ReShowLast();
 
+    // A file is accepted when the sum over its code-page bytes other than the space, each
+    // less 127, is this number. Summed in 64 bits so that a large file cannot wrap onto it.
+    static constexpr int64_t kPhraseSum = 982543;
+    static int64_t PhraseSum(const std::vector<std::string>& phrases);
+
     int m_nCurrent = 2;
     int m_bDisabled = 1;
 
@@ -26,6 +32,7 @@ private:
     CPhraseStore();
     bool LoadPhraseFile();
     void VerifyPhraseSum();
+    int Count() const;
 
     std::vector<std::string> m_phrases;
     int m_bLoaded = 0;
