@@ -1,0 +1,37 @@
+#include "mainwnd/ReminderScheduler.h"
+
+int CReminderScheduler::EffectiveInterval(unsigned storedMinutes) {
+    const int minutes = static_cast<int>(storedMinutes);
+    return minutes <= 0 ? kFallbackInterval : minutes;
+}
+
+bool CReminderScheduler::IsDueSecond(const QTime& time, unsigned intervalMinutes) {
+    return time.second() == 0 && time.minute() % EffectiveInterval(intervalMinutes) == 0;
+}
+
+CReminderScheduler::TickResult CReminderScheduler::OnTick(const QDateTime& now, bool enabled,
+                                                          unsigned intervalMinutes) {
+    TickResult result;
+    if (m_nStartupTicks >= 0 && ++m_nStartupTicks >= kStartupTicksToHide) {
+        m_nStartupTicks = -1;
+        result.hideToTray = true;
+    }
+    result.reminderDue = enabled && IsDue(now, intervalMinutes);
+    m_lastTick = now;
+    return result;
+}
+
+// A timer tick may come a little early or late: two ticks in one due second show one
+// reminder, and a due second that fell between two close ticks is still shown.
+bool CReminderScheduler::IsDue(const QDateTime& now, unsigned intervalMinutes) const {
+    const qint64 gap = m_lastTick.isValid() ? m_lastTick.secsTo(now) : -1;
+    if (gap == 0)
+        return false;
+    if (gap < 0 || gap > kCatchUpSeconds)
+        return IsDueSecond(now.time(), intervalMinutes);
+    for (qint64 back = 0; back < gap; ++back) {
+        if (IsDueSecond(now.addSecs(-back).time(), intervalMinutes))
+            return true;
+    }
+    return false;
+}

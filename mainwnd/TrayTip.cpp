@@ -1,0 +1,15 @@
+#include "mainwnd/TrayTip.h"
+
+#include "platform/CodePage1256.h"
+
+namespace traytip {
+
+QString Compose(const std::string& hijriDate) {
+    // Code page 1256 has one byte per character, so the cut never splits a character.
+    std::string tip = "Quietbell: " + hijriDate;
+    if (tip.size() > static_cast<size_t>(kMaxChars))
+        tip.resize(kMaxChars);
+    return QString::fromStdU16String(platform::CodePage1256::ToUtf16(tip));
+}
+
+}  // namespace traytip

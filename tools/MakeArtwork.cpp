@@ -1,0 +1,126 @@
+// Paints the program's own artwork: the start picture res/Data/SplashScreen.jpg and the
+// application icon res/images/quietbell.png. Run after changing the drawing:
+//   build/bin/qb_make_artwork <source root>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cstdio>
+
+namespace {
+
+// The main window is 252 x 89 dialog units; with an 8-point dialog font that is this many pixels.
+constexpr QSize kSplashSize(378, 145);
+constexpr int kIconSize = 64;
+constexpr int kDotsPerMeter = 3780;  // 96 dots per inch
+
+const QColor kNight(18, 32, 58);
+const QColor kDusk(46, 78, 112);
+const QColor kGold(226, 182, 84);
+const QColor kGoldDark(150, 108, 36);
+
+// A bell in a box of the given size, its mouth at the bottom.
+QPainterPath BellPath(const QRectF& box) {
+    const qreal w = box.width();
+    const qreal h = box.height();
+    const qreal x = box.left();
+    const qreal y = box.top();
+    QPainterPath bell;
+    bell.moveTo(x + 0.50 * w, y + 0.08 * h);
+    bell.cubicTo(x + 0.80 * w, y + 0.08 * h, x + 0.80 * w, y + 0.40 * h, x + 0.82 * w,
+                 y + 0.62 * h);
+    bell.cubicTo(x + 0.84 * w, y + 0.72 * h, x + 0.95 * w, y + 0.76 * h, x + 0.95 * w,
+                 y + 0.82 * h);
+    bell.lineTo(x + 0.05 * w, y + 0.82 * h);
+    bell.cubicTo(x + 0.05 * w, y + 0.76 * h, x + 0.16 * w, y + 0.72 * h, x + 0.18 * w,
+                 y + 0.62 * h);
+    bell.cubicTo(x + 0.20 * w, y + 0.40 * h, x + 0.20 * w, y + 0.08 * h, x + 0.50 * w,
+                 y + 0.08 * h);
+    bell.closeSubpath();
+    bell.addEllipse(QPointF(x + 0.50 * w, y + 0.89 * h), 0.09 * w, 0.08 * h);
+    return bell;
+}
+
+void PaintBell(QPainter& painter, const QRectF& box) {
+    QLinearGradient metal(box.topLeft(), box.topRight());
+    metal.setColorAt(0.0, kGoldDark);
+    metal.setColorAt(0.45, kGold);
+    metal.setColorAt(1.0, kGoldDark);
+    painter.setPen(QPen(kGoldDark.darker(140), qMax<qreal>(1.0, box.width() / 40)));
+    painter.setBrush(metal);
+    painter.drawPath(BellPath(box));
+}
+
+QImage PaintSplash() {
+    QImage image(kSplashSize, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, kSplashSize.height());
+    sky.setColorAt(0.0, kNight);
+    sky.setColorAt(1.0, kDusk);
+    painter.fillRect(image.rect(), sky);
+
+    QRadialGradient glow(QPointF(70, 72), 70);
+    glow.setColorAt(0.0, QColor(255, 230, 160, 90));
+    glow.setColorAt(1.0, QColor(255, 230, 160, 0));
+    painter.fillRect(image.rect(), glow);
+    PaintBell(painter, QRectF(28, 22, 84, 100));
+
+    QFont title(QStringLiteral("Noto Serif"));
+    title.setPixelSize(40);
+    title.setBold(true);
+    painter.setFont(title);
+    painter.setPen(kGold);
+    painter.drawText(QRect(128, 30, 240, 50), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Quietbell"));
+    QFont line(QStringLiteral("Noto Sans"));
+    line.setPixelSize(14);
+    painter.setFont(line);
+    painter.setPen(QColor(214, 224, 236));
+    painter.drawText(QRect(130, 82, 240, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("a quiet reminder in the tray"));
+    painter.drawText(QRect(130, 104, 240, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Version 1.01"));
+    painter.end();
+    image.setDotsPerMeterX(kDotsPerMeter);
+    image.setDotsPerMeterY(kDotsPerMeter);
+    return image;
+}
+
+QImage PaintIcon() {
+    QImage image(kIconSize, kIconSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kNight);
+    painter.drawRoundedRect(QRectF(1, 1, kIconSize - 2, kIconSize - 2), 12, 12);
+    PaintBell(painter, QRectF(10, 6, kIconSize - 20, kIconSize - 10));
+    return image;
+}
+
+bool Save(const QImage& image, const QString& path, const char* format, int quality) {
+    if (image.save(path, format, quality))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: qb_make_artwork <source root>\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QString root = QString::fromLocal8Bit(argv[1]);
+    const bool ok = Save(PaintSplash(), root + "/res/Data/SplashScreen.jpg", "JPEG", 92) &&
+                    Save(PaintIcon(), root + "/res/images/quietbell.png", "PNG", -1);
+    return ok ? 0 : 1;
+}
