@@ -28,11 +28,16 @@ function(qb_test name)
     qb_warnings(${name})
     set(home ${CMAKE_BINARY_DIR}/test-home/${name})
     file(MAKE_DIRECTORY ${home}/config ${home}/runtime)
+    # A list-valued ENVIRONMENT property reaches CTest split into separate properties,
+    # so every test (and its discovery) runs through `cmake -E env` instead.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+        "${CMAKE_COMMAND};-E;env;HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_RUNTIME_DIR=${home}/runtime;QB_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    set(test_properties TIMEOUT 600)
+    if(T_LABELS)
+        list(APPEND test_properties LABELS "${T_LABELS}")
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES
-            ENVIRONMENT "HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_RUNTIME_DIR=${home}/runtime;QB_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-            LABELS "${T_LABELS}"
-            TIMEOUT 600)
+        PROPERTIES ${test_properties})
 endfunction()
