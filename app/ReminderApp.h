@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/SingleInstanceLock.h"
+
+#include <memory>
+
+// The program's one application object: the single-instance guard, the settings area,
+// and the main window's run. The process ends when the main window closes.
+class CReminderApp {
+public:
+    static constexpr const char* kInstanceName = "com.brindlewax.mirel.Singlton.V1.0";
+    static constexpr const char* kCompanyKey = "Brindlewax";
+    static constexpr const char* kAlreadyRunning =
+        "QUietbell program is already running\n if you are running a newer version, please "
+        "close the older version first and uninstall it.";
+
+    CReminderApp();
+    ~CReminderApp();
+
+    // Runs the whole program; false in every case, as the framework expects.
+    bool InitInstance();
+
+private:
+    std::unique_ptr<platform::SingleInstanceLock> m_hInstanceMutex;
+};

@@ -1,0 +1,241 @@
+#include "mainwnd/ReminderDlg.h"
+
+#include "about/AboutBox.h"
+#include "app/PreferenceKeys.h"
+#include "app/SettingsStore.h"
+#include "app/StringTable.h"
+#include "content/PhraseStore.h"
+#include "hijri/HijriCalendar.h"
+#include "mainwnd/TrayTip.h"
+#include "notifier/NotifierHost.h"
+#include "platform/Clock.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+CReminderDlg::CReminderDlg()
+    : QDialog(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      m_btnImage(this),
+      m_hIcon(QStringLiteral(":/images/quietbell.png")) {
+    setObjectName(QStringLiteral("102"));
+    setWindowTitle(QStringLiteral("Quietbell"));
+    setFixedSize(kClientSize);
+    m_btnImage.setGeometry(QRect(QPoint(0, 0), kClientSize));
+}
+
+CReminderDlg::~CReminderDlg() {
+    SaveRotationPosition();
+    ReleaseSingletons();
+}
+
+int CReminderDlg::DoModal() {
+    OnInitDialog();
+    show();
+    connect(this, &QDialog::finished, qApp, &QCoreApplication::quit, Qt::UniqueConnection);
+    qApp->exec();
+    return result();
+}
+
+bool CReminderDlg::OnInitDialog() {
+    m_splashPicture = std::make_unique<CSplashPicture>(
+        CSettingsStore::Instance()->GetDataFolder() + QStringLiteral("SplashScreen.jpg"), 1);
+    m_btnImage.picture = m_splashPicture.get();
+    // No window manager here offers a window menu that a program may extend; the context
+    // menu and the tray menu carry the same commands.
+    setWindowIcon(m_hIcon);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect centred(QPoint(0, 0), kClientSize);
+        centred.moveCenter(screen->availableGeometry().center());
+        move(centred.topLeft());
+    }
+    m_nTimerId = startTimer(kTimerPeriodMs, Qt::PreciseTimer);
+    connect(&m_trayIcon, &QSystemTrayIcon::activated, this, &CReminderDlg::OnTrayNotify,
+            Qt::UniqueConnection);
+    TrayNotify(TrayRequest::Add, kMessage | kIcon | kTip, QString());
+    RefreshTrayTip();
+    return true;
+}
+
+void CReminderDlg::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_nTimerId)
+        OnTimer();
+}
+
+void CReminderDlg::OnTimer() {
+    const auto tick = m_scheduler.OnTick(platform::Clock::CurrentLocal(), m_prefsDlg.m_bEnable != 0,
+                                         m_prefsDlg.m_nInterval);
+    if (tick.hideToTray)
+        HideToTray();
+    if (tick.reminderDue) {
+        CPhraseStore::Instance()->ShowPhraseAt(-1);
+        RefreshTrayTip();
+    }
+}
+
+void CReminderDlg::RefreshTrayTip() {
+    TrayNotify(TrayRequest::Modify, kIcon | kTip,
+               traytip::Compose(CHijriCalendar::Instance()->GetAdjustedDate()));
+}
+
+void CReminderDlg::TrayNotify(TrayRequest request, int flags, const QString& tip) {
+    if (request == TrayRequest::Delete) {
+        m_trayIcon.hide();
+        return;
+    }
+    if (flags & kIcon) {
+        setWindowIcon(m_hIcon);
+        m_trayIcon.setIcon(m_hIcon);
+    }
+    if (flags & kTip)
+        m_trayIcon.setToolTip(tip);
+    if (request == TrayRequest::Add)
+        m_trayIcon.show();
+}
+
+void CReminderDlg::ShowPreferences() {
+    if (m_prefsDlg.exec() == QDialog::Accepted)
+        RefreshTrayTip();
+}
+
+void CReminderDlg::ShowAbout() {
+    CAboutBox about;
+    about.exec();
+}
+
+bool CReminderDlg::OnCommand(int command) {
+    switch (command) {
+        case traymenu::ID_TRAY_ABOUT:
+            ShowAbout();
+            return true;
+        case traymenu::ID_TRAY_PREFERENCES:
+            ShowPreferences();
+            return true;
+        case traymenu::ID_TRAY_RESHOW:
+            CPhraseStore::Instance()->ReShowLast();
+            return false;
+        case traymenu::ID_TRAY_EXIT:
+            close();
+            return true;
+        case traymenu::ID_TRAY_SENDTOTRAY:
+            // The item says what it does: the picture goes to the tray, the program runs on.
+            HideToTray();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CReminderDlg::OnTrayNotify(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::Trigger:
+            CPhraseStore::Instance()->ReShowLast();
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            ZoomFromTray();
+            ShowPreferences();
+            break;
+        case QSystemTrayIcon::Context:
+            TrackMenu(traymenu::TrayMenu(), QCursor::pos());
+            break;
+        default:
+            break;
+    }
+}
+
+void CReminderDlg::contextMenuEvent(QContextMenuEvent* event) {
+    OnContextMenu(event->globalPos());
+}
+
+void CReminderDlg::OnContextMenu(const QPoint& screenPoint) {
+    TrackMenu(traymenu::ContextMenu(), screenPoint);
+}
+
+// Menus are made from the table each time they open and go when they close.
+void CReminderDlg::TrackMenu(const std::vector<traymenu::Entry>& entries,
+                             const QPoint& screenPoint) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("1057"));
+    for (const traymenu::Entry& entry : entries) {
+        if (entry.command == traymenu::kSeparator)
+            menu.addSeparator();
+        else
+            menu.addAction(entry.text)->setData(entry.command);
+    }
+    if (QAction* chosen = menu.exec(screenPoint))
+        OnCommand(chosen->data().toInt());
+}
+
+void CReminderDlg::HideToTray() {
+    showMinimized();
+    ZoomToTray();
+    hide();
+}
+
+bool CReminderDlg::FindTrayNotifyRect(QRect& rect) const {
+    // The tray tells where its icon is where it can; elsewhere there is no zoom.
+    rect = m_trayIcon.geometry();
+    return m_trayIcon.isVisible() && !rect.isEmpty();
+}
+
+QRect CReminderDlg::NormalRect() const {
+    const QRect normal = normalGeometry();
+    return normal.isEmpty() ? geometry() : normal;
+}
+
+void CReminderDlg::ZoomToTray() {
+    QRect tray;
+    if (FindTrayNotifyRect(tray))
+        m_zoom.Run(NormalRect(), tray);
+}
+
+void CReminderDlg::ZoomFromTray() {
+    QRect tray;
+    if (FindTrayNotifyRect(tray))
+        m_zoom.Run(tray, NormalRect());
+}
+
+void CReminderDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !m_prefsDlg.m_bHideWhenMinimized)
+        return;
+    if (isMinimized())
+        hide();
+    else if (isMaximized())
+        show();
+}
+
+void CReminderDlg::closeEvent(QCloseEvent* event) {
+    OnClose();
+    event->accept();
+}
+
+void CReminderDlg::reject() {
+    OnClose();
+}
+
+void CReminderDlg::OnClose() {
+    if (m_nTimerId != 0) {
+        killTimer(m_nTimerId);
+        m_nTimerId = 0;
+    }
+    TrayNotify(TrayRequest::Delete, 0, QString());
+    QDialog::reject();
+}
+
+void CReminderDlg::SaveRotationPosition() {
+    if (CPhraseStore* store = CPhraseStore::Existing())
+        WritePreferenceInt(prefkeys::kPopupIndex, store->m_nCurrent);
+}
+
+// Each release acts only on an object that exists; none is created to be released.
+void CReminderDlg::ReleaseSingletons() {
+    CPhraseStore::DestroyInstance();
+    CNotifierHost::DestroyInstance();
+    CHijriCalendar::DestroyInstance();
+    CStringTable::DestroyInstance();
+    CSettingsStore::DestroyInstance();
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "mainwnd/ReminderScheduler.h"
+#include "mainwnd/TrayMenuTable.h"
+#include "mainwnd/TrayZoom.h"
+#include "prefs/PreferencesDlg.h"
+#include "splash/SplashButton.h"
+#include "splash/SplashPicture.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QSystemTrayIcon>
+
+#include <memory>
+#include <vector>
+
+class QMenu;
+
+// The program's only main window: the start picture for two seconds, then the tray
+// icon, the one-second timer that decides when a reminder is due, and the release of
+// the process-wide objects at the end.
+class CReminderDlg : public QDialog {
+    Q_OBJECT
+public:
+    // The main window is 252 x 89 dialog units of an 8-point dialog font.
+    static constexpr QSize kClientSize{378, 145};
+    static constexpr int kTimerPeriodMs = 1000;
+
+    // Reads every preference; creates the calendar, the string table, the settings,
+    // the phrase store (which sends the start-up phrase) and the notifier.
+    CReminderDlg();
+    ~CReminderDlg() override;
+
+    // The framework's modal run: initialise, show, and return when the window closes.
+    int DoModal();
+
+    bool OnInitDialog();
+    void OnTimer();
+    void RefreshTrayTip();
+    void ShowPreferences();
+    void ShowAbout();
+    // true when the command was handled here.
+    bool OnCommand(int command);
+    void OnTrayNotify(QSystemTrayIcon::ActivationReason reason);
+    void OnContextMenu(const QPoint& screenPoint);
+    void HideToTray();
+    // Keeps the rotation position; the destructor calls it, and so does a session end.
+    void SaveRotationPosition();
+
+    QSystemTrayIcon& TrayIcon() { return m_trayIcon; }
+    CPreferencesDlg& Preferences() { return m_prefsDlg; }
+
+public slots:
+    // Esc must end the program the same way as every other close.
+    void reject() override;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    enum class TrayRequest { Add, Modify, Delete };
+    enum TrayFlags { kMessage = 1, kIcon = 2, kTip = 4 };
+
+    void OnClose();
+    void TrayNotify(TrayRequest request, int flags, const QString& tip);
+    void TrackMenu(const std::vector<traymenu::Entry>& entries, const QPoint& screenPoint);
+    bool FindTrayNotifyRect(QRect& rect) const;
+    QRect NormalRect() const;
+    void ZoomToTray();
+    void ZoomFromTray();
+    void ReleaseSingletons();
+
+    CSplashButton m_btnImage;
+    QIcon m_hIcon;
+    CPreferencesDlg m_prefsDlg;
+    int m_nTimerId = 0;
+    CReminderScheduler m_scheduler;
+    std::unique_ptr<CSplashPicture> m_splashPicture;
+    QSystemTrayIcon m_trayIcon;
+    CTrayZoom m_zoom;
+};
