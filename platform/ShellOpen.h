@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace platform {
+
+// Opening a document or link the way the desktop does, with results as the shell's codes:
+// above 32 means the target was opened. Programs run with an argument vector, never
+// through a shell, so nothing in a target is ever read as a command.
+class ShellOpen {
+public:
+    static constexpr int kOpened = 42;
+    static constexpr int kStarted = 33;
+
+    // xdg-open with the target as its one argument. A handler still running after the
+    // wait has opened the target and is left to run.
+    static int Open(const QString& target);
+
+    // The Exec line of the desktop's default text/html handler (xdg-mime), unescaped.
+    static std::optional<QString> HtmlHandlerCommand();
+
+    // Starts the program arguments[0] with the rest as its arguments and does not wait for
+    // it: kStarted, or 2 when it cannot be found, 5 when it cannot be run.
+    static int Run(const QStringList& arguments);
+
+    // xdg-open's exit status as the shell's result code.
+    static int ResultForExitStatus(int status);
+};
+
+}  // namespace platform
