@@ -12,6 +12,10 @@ namespace {
 
 constexpr int kSignificantDigits = 6;
 
+QString RangeMessage(const char* kind, const QString& low, const QString& high) {
+    return QString("Please enter %1 between %2 and %3.").arg(kind, low, high);
+}
+
 // The whole text must be the number, so "10x" or "1 0" is no number.
 template <typename Number>
 std::optional<Number> ReadNumber(const QString& text) {
@@ -52,6 +56,28 @@ int TenthsFromPoints(float points) {
 
 float PointsFromTenths(int storedTenths) {
     return static_cast<float>(static_cast<unsigned>(storedTenths) * 0.1);
+}
+
+Typed<unsigned> ReadInterval(const QString& text) {
+    const std::optional<unsigned> minutes = ReadUnsigned(text);
+    if (!minutes)
+        return {std::nullopt, "Please enter an unsigned integer."};
+    if (*minutes < kMinInterval || *minutes > kMaxInterval)
+        return {std::nullopt, RangeMessage("an integer", QString::number(kMinInterval),
+                                           QString::number(kMaxInterval))};
+    return {minutes, {}};
+}
+
+Typed<float> ReadFontSize(const QString& text) {
+    const std::optional<float> points = ReadDecimal(text);
+    if (!points)
+        return {std::nullopt, "Please enter a number."};
+    // Compared in double: a float cannot hold the upper end exactly.
+    const double size = *points;
+    if (size < kMinFontSize || size > kMaxFontSize)
+        return {std::nullopt, RangeMessage("a number", QString::number(kMinFontSize),
+                                           QString::number(kMaxFontSize))};
+    return {points, {}};
 }
 
 }  // namespace prefinput

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <limits>
 #include <optional>
 
 // Reading, showing and converting the values typed into the Preferences dialog.
@@ -11,8 +12,20 @@ inline constexpr unsigned kMinInterval = 1;
 inline constexpr unsigned kMaxInterval = 60;
 // The font size travels as whole tenths in a signed 32-bit setting; larger or negative
 // sizes would come back as different numbers at the next start.
-inline constexpr float kMinFontSize = 0.0f;
-inline constexpr float kMaxFontSize = 214748364.0f;
+inline constexpr int kMinFontSize = 0;
+inline constexpr int kMaxFontSize = std::numeric_limits<int>::max() / 10;
+
+// A typed value, or the framework-style message that refuses it.
+template <typename Number>
+struct Typed {
+    std::optional<Number> value;
+    QString refusal;
+};
+
+// Minutes between reminders: an unsigned whole number in kMinInterval … kMaxInterval.
+Typed<unsigned> ReadInterval(const QString& text);
+// Points: a decimal number in kMinFontSize … kMaxFontSize.
+Typed<float> ReadFontSize(const QString& text);
 
 // An unsigned whole number in decimal digits, blanks around it allowed; no sign.
 std::optional<unsigned> ReadUnsigned(const QString& text);

@@ -28,13 +28,6 @@ constexpr int kFullOpacity = 255;
 constexpr int kOfferedDates = 5;  // shifts -2 … +2; the sixth date is not offered
 constexpr int kComputedDate = 2;
 
-const char* const kNotUnsignedMessage = "Please enter an unsigned integer.";
-const char* const kNotNumberMessage = "Please enter a number.";
-
-QString RangeMessage(const QString& low, const QString& high, const char* kind) {
-    return QString("Please enter %1 between %2 and %3.").arg(kind, low, high);
-}
-
 template <typename Control>
 Control* Named(Control* control, int id) {
     control->setObjectName(QString::number(id));
@@ -45,9 +38,18 @@ QString DisplayText(const std::string& text) {
     return QString::fromStdU16String(platform::CodePage1256::ToUtf16(text));
 }
 
-// Where a typed value was refused: the framework's message and the focus on its control.
-bool Refuse(QLineEdit* control, const QString& message) {
-    platform::AppMessages::Show(message, platform::MessageIcon::Exclamation);
+// A refused value shows the framework's message and puts the focus on its control. A
+// greyed control cannot be corrected, so there a refused text leaves the value in force
+// instead of holding the dialog open for good.
+template <typename Number>
+bool Exchange(QLineEdit* control, const prefinput::Typed<Number>& typed, Number& value) {
+    if (typed.value) {
+        value = *typed.value;
+        return true;
+    }
+    if (!control->isEnabled())
+        return true;
+    platform::AppMessages::Show(typed.refusal, platform::MessageIcon::Exclamation);
     control->setFocus();
     control->selectAll();
     return false;
@@ -132,24 +134,15 @@ bool CPreferencesDlg::DoDataExchange(bool saveAndValidate) {
         return true;
     }
     const int enable = m_checkEnable->isChecked() ? 1 : 0;
-    const std::optional<unsigned> interval = prefinput::ReadUnsigned(m_editInterval->text());
-    if (!interval)
-        return Refuse(m_editInterval, kNotUnsignedMessage);
-    if (*interval < prefinput::kMinInterval || *interval > prefinput::kMaxInterval)
-        return Refuse(m_editInterval,
-                      RangeMessage(QString::number(prefinput::kMinInterval),
-                                   QString::number(prefinput::kMaxInterval), "an integer"));
-    const std::optional<float> fontSize = prefinput::ReadDecimal(m_editFontSize->text());
-    if (!fontSize)
-        return Refuse(m_editFontSize, kNotNumberMessage);
-    if (*fontSize < prefinput::kMinFontSize || *fontSize > prefinput::kMaxFontSize)
-        return Refuse(m_editFontSize,
-                      RangeMessage(prefinput::FormatDecimal(prefinput::kMinFontSize),
-                                   QString::number(qint64(prefinput::kMaxFontSize)), "a number"));
+    unsigned interval = m_nInterval;
+    float fontSize = m_fFontSize;
+    if (!Exchange(m_editInterval, prefinput::ReadInterval(m_editInterval->text()), interval) ||
+        !Exchange(m_editFontSize, prefinput::ReadFontSize(m_editFontSize->text()), fontSize))
+        return false;
     // Taken over only now, so the running reminder timer never sees a refused value.
     m_bEnable = enable;
-    m_nInterval = *interval;
-    m_fFontSize = *fontSize;
+    m_nInterval = interval;
+    m_fFontSize = fontSize;
     if (m_comboAdjust->currentIndex() >= 0)
         CHijriCalendar::Instance()->adjust = m_comboAdjust->currentIndex();
     return true;
