@@ -2,9 +2,11 @@
 #include "tests/app/TestDataFolder.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include <string>
@@ -96,6 +98,28 @@ TEST(StringTableFile, MissingEmptyOrAFolderGivesAnEmptyTable) {
         c.make(data);
         EXPECT_EQ(CStringTable::Instance()->GetString(130), "");
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShippedStringTable, HoldsTwelveMonthNamesInEachList) {
+    testdata::TempDataFolder data;
+    QFile shipped(qEnvironmentVariable("QB_SOURCE_DIR") + "/res/Data/resources.txt");
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    data.Write("resources.txt", shipped.readAll());
+    CStringTable* table = CStringTable::Instance();
+    for (int id : {130, 131}) {
+        const std::string names = table->GetString(id);
+        EXPECT_EQ(std::count(names.begin(), names.end(), '#'), 12) << id;
+        EXPECT_EQ(names.back(), '#') << id;
+        EXPECT_EQ(names.find("##"), std::string::npos) << "an empty name in " << id;
+        EXPECT_EQ(names.find('?'), std::string::npos) << "a character lost in " << id;
+    }
+    EXPECT_EQ(table->GetString(130).substr(0, 9), "Muharram#");
+    EXPECT_EQ(table->GetString(131).substr(0, 5), kMuharram1256);
+    EXPECT_EQ(table->GetString(132), "");
 }
 
 }  // namespace
