@@ -1,0 +1,207 @@
+#include "mainwnd/ReminderDlg.h"
+
+#include "app/PreferenceKeys.h"
+#include "app/SettingsStore.h"
+#include "content/PhraseStore.h"
+#include "platform/AppMessages.h"
+#include "platform/Clock.h"
+#include "platform/CodePage1256.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kPhraseSum = 982543;
+constexpr int kPhraseCount = 12;
+
+// Phrase k starts with the label "Pk "; filler characters bring the file to the phrase
+// sum that the store insists on. Returns the labels in file order.
+std::vector<std::string> WritePhraseFile(const QString& path) {
+    std::vector<std::string> lines;
+    long sum = 0;
+    for (int k = 0; k < kPhraseCount; ++k) {
+        lines.push_back("P" + std::to_string(k) + " ");
+        for (unsigned char b : lines.back())
+            if (b != ' ')
+                sum += b - 127;
+    }
+    // 0xFF adds 128; the rest is one character of its own, spread over the filler lines.
+    long rest = kPhraseSum - sum;
+    for (int k = 1; rest > 0; k = k % (kPhraseCount - 1) + 1) {
+        const long add = std::min(rest, 128L);
+        lines[k].push_back(static_cast<char>(127 + add));
+        rest -= add;
+    }
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    std::u16string text = u"\uFEFF";
+    for (const std::string& line : lines)
+        text += platform::CodePage1256::ToUtf16(line) + u"\r\n";
+    file.write(reinterpret_cast<const char*>(text.data()),
+               static_cast<qint64>(text.size() * sizeof(char16_t)));
+    std::vector<std::string> labels;
+    for (int k = 0; k < kPhraseCount; ++k)
+        labels.push_back("P" + std::to_string(k));
+    return labels;
+}
+
+std::string Label(const std::string& phrase) {
+    return phrase.substr(0, phrase.find(' '));
+}
+
+QVariant StoredPreference(const char* key) {
+    QSettings settings(QStringLiteral("Brindlewax"), QCoreApplication::applicationName());
+    return settings.value(QStringLiteral("Preferences/") + key);
+}
+
+void StorePreference(const char* key, int value) {
+    QSettings settings(QStringLiteral("Brindlewax"), QCoreApplication::applicationName());
+    settings.setValue(QStringLiteral("Preferences/") + key, value);
+}
+
+// A data folder of its own, a cleared settings section, a set clock and recorded popups
+// and messages for every case.
+class ReminderDlgTest : public testing::Test {
+protected:
+    void SetUp() override {
+        QSettings(QStringLiteral("Brindlewax"), QCoreApplication::applicationName()).clear();
+        ASSERT_TRUE(QDir(dir.path()).mkpath("Data"));
+        WritePhraseFile(dir.filePath("Data/mirel.txt"));
+        CSettingsStore::SetExecutablePath(dir.filePath("quietbell"));
+        CPhraseStore::SetSink(
+            [this](const std::string& phrase, bool) { shown.push_back(Label(phrase)); });
+        platform::AppMessages::SetHandler(
+            [this](const platform::AppMessage& m) { messages.push_back(m.text); });
+        platform::Clock::SetSource([this] { return now; });
+    }
+
+    void TearDown() override {
+        platform::Clock::SetSource({});
+        platform::AppMessages::SetHandler({});
+        CPhraseStore::SetSink({});
+        CSettingsStore::SetExecutablePath({});
+    }
+
+    // One tick a second from `from` to `to` inclusive.
+    void TickThrough(CReminderDlg& dlg, const QDateTime& from, const QDateTime& to) {
+        for (now = from; now <= to; now = now.addSecs(1))
+            dlg.OnTimer();
+    }
+
+    QDateTime At(int h, int m, int s) const { return QDateTime(day, QTime(h, m, s)); }
+
+    QTemporaryDir dir;
+    QDate day{2024, 3, 14};
+    QDateTime now = At(10, 3, 20);
+    std::vector<std::string> shown;
+    std::vector<QString> messages;
+};
+
+TEST_F(ReminderDlgTest, StartUpPhraseThenHideOnSecondTickThenClockAlignedReminder) {
+    StorePreference(prefkeys::kPopupIndex, 5);
+    CReminderDlg dlg;
+    EXPECT_EQ(shown, std::vector<std::string>{"P0"});
+    dlg.OnInitDialog();
+    dlg.show();
+
+    now = At(10, 3, 20);
+    dlg.OnTimer();
+    EXPECT_TRUE(dlg.isVisible());
+    now = At(10, 3, 21);
+    dlg.OnTimer();
+    EXPECT_FALSE(dlg.isVisible());
+
+    TickThrough(dlg, At(10, 3, 22), At(10, 10, 30));
+    EXPECT_EQ(shown, (std::vector<std::string>{"P0", "P5"}));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ReminderDlgTest, ExitSavesThePositionAndLeavesAllEightPreferences) {
+    {
+        CReminderDlg dlg;
+        dlg.OnInitDialog();
+        QSignalSpy finished(&dlg, &QDialog::finished);
+        TickThrough(dlg, At(9, 59, 58), At(10, 20, 0));  // first run: lines 0 and 1, then 2
+        EXPECT_EQ(shown, (std::vector<std::string>{"P0", "P0", "P1", "P2"}));
+        EXPECT_TRUE(dlg.OnCommand(traymenu::ID_TRAY_EXIT));
+        EXPECT_EQ(finished.count(), 1);
+        EXPECT_FALSE(dlg.TrayIcon().isVisible());
+    }
+    EXPECT_EQ(CPhraseStore::Existing(), nullptr);
+    EXPECT_EQ(StoredPreference(prefkeys::kPopupIndex).toInt(), 3);
+    for (const char* key :
+         {prefkeys::kBringWindowToTop, prefkeys::kHideWhenMinimized, prefkeys::kEnablePopup,
+          prefkeys::kPopupInterval, prefkeys::kPopupFontSize, prefkeys::kHijriDateAdjust,
+          prefkeys::kPopupIndex, prefkeys::kArabicInterface})
+        EXPECT_TRUE(StoredPreference(key).isValid()) << key;
+}
+
+TEST_F(ReminderDlgTest, NextRunContinuesFromTheSavedPosition) {
+    {
+        CReminderDlg first;
+        first.OnInitDialog();
+        TickThrough(first, At(10, 9, 59), At(10, 30, 0));
+        first.close();
+    }
+    shown.clear();
+    CReminderDlg second;
+    second.OnInitDialog();
+    TickThrough(second, At(10, 39, 59), At(10, 40, 0));
+    EXPECT_EQ(shown, (std::vector<std::string>{"P0", "P3"}));
+}
+
+TEST_F(ReminderDlgTest, EscapeAndSendToTrayDoWhatTheySay) {
+    CReminderDlg dlg;
+    dlg.OnInitDialog();
+    dlg.show();
+    QSignalSpy finished(&dlg, &QDialog::finished);
+
+    EXPECT_TRUE(dlg.OnCommand(traymenu::ID_TRAY_SENDTOTRAY));
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(finished.count(), 0);
+    TickThrough(dlg, At(10, 9, 59), At(10, 10, 0));
+    EXPECT_EQ(shown.size(), 2u);  // the timer runs on
+
+    dlg.reject();  // Esc
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_FALSE(dlg.TrayIcon().isVisible());
+}
+
+TEST_F(ReminderDlgTest, HandEditedZeroIntervalRunsAsTenMinutes) {
+    StorePreference(prefkeys::kPopupInterval, 0);
+    CReminderDlg dlg;
+    dlg.OnInitDialog();
+    TickThrough(dlg, At(10, 0, 1), At(10, 30, 0));
+    EXPECT_EQ(shown.size(), 1u + 3u);
+}
+
+TEST_F(ReminderDlgTest, TooltipFollowsTheDateOnlyAtDueTicks) {
+    for (int enable : {1, 0}) {
+        StorePreference(prefkeys::kEnablePopup, enable);
+        now = At(23, 59, 50);
+        CReminderDlg dlg;
+        dlg.OnInitDialog();
+        const QString before = dlg.TrayIcon().toolTip();
+        EXPECT_TRUE(before.startsWith("Quietbell: "));
+        TickThrough(dlg, At(23, 59, 51), QDateTime(day.addDays(1), QTime(0, 0, 30)));
+        const QString after = dlg.TrayIcon().toolTip();
+        // Past midnight the date moves on only where a reminder came.
+        if (enable)
+            EXPECT_NE(after, before) << after.toStdString();
+        else
+            EXPECT_EQ(after, before);
+        dlg.close();
+    }
+}
+
+}  // namespace
