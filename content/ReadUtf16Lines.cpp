@@ -28,8 +28,11 @@ std::u16string_view withinLimit(std::u16string_view line) {
 }
 
 std::string convertLine(std::u16string_view line, std::u16string& wide) {
-    wide.assign(withinLimit(line));
+    line = withinLimit(line);
+    if (line.find(u'\0') == std::u16string_view::npos)
+        return platform::CodePage1256::FromUtf16(line);
     // A zero unit would end the line early wherever the text goes as a C string.
+    wide.assign(line);
     std::replace(wide.begin(), wide.end(), u'\0', char16_t(platform::CodePage1256::kDefaultChar));
     return platform::CodePage1256::FromUtf16(wide);
 }
