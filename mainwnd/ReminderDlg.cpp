@@ -35,7 +35,7 @@ CReminderDlg::~CReminderDlg() {
 int CReminderDlg::DoModal() {
     OnInitDialog();
     show();
-    connect(this, &QDialog::finished, qApp, &QCoreApplication::quit, Qt::UniqueConnection);
+    connect(this, &QDialog::finished, qApp, &QCoreApplication::quit);
     qApp->exec();
     return result();
 }
