@@ -1,0 +1,230 @@
+#include "about/AboutBox.h"
+#include "about/LinkLabel.h"
+
+#include "platform/AppMessages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+namespace {
+
+// A target no shell may read as anything but text.
+const QString kHostileTarget = "https://quietbell.example.org/a b\"c';$(touch PWNED)`touch PWNED2`";
+
+// Real programs on a PATH of their own: recorders that write their arguments, one per
+// NUL-terminated record, and then exit with a chosen status.
+class LinkOpening : public testing::Test {
+protected:
+    LinkOpening() : m_oldPath(qgetenv("PATH")), m_oldDataHome(qgetenv("XDG_DATA_HOME")) {
+        qputenv("PATH", m_bin.path().toUtf8());
+        qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
+        QDir().mkpath(m_data.path() + "/applications");
+        platform::AppMessages::SetHandler(
+            [this](const platform::AppMessage& message) { m_messages.push_back(message); });
+    }
+    ~LinkOpening() override {
+        qputenv("PATH", m_oldPath);
+        qputenv("XDG_DATA_HOME", m_oldDataHome);
+        platform::AppMessages::SetHandler({});
+    }
+
+    void Script(const QString& name, const QString& body) {
+        const QString path = m_bin.path() + "/" + name;
+        std::ofstream(path.toStdString()) << "#!/bin/sh\n" << body.toStdString() << "\n";
+        chmod(path.toLocal8Bit().constData(), 0755);
+    }
+    void Opener(int status) {
+        Script("xdg-open",
+               QString("printf '%s\\0' \"$@\" > '%1'\nexit %2").arg(Record()).arg(status));
+    }
+    // The browser runs detached; it writes into a FIFO that the test reads, so the test
+    // waits for it without any timing.
+    void Browser(const QString& exec) {
+        mkfifo(Fifo().toLocal8Bit().constData(), 0600);
+        Script("browser", QString("printf '%s\\0' \"$@\" > '%1'").arg(Fifo()));
+        Script("xdg-mime", "echo quietbell-test-browser.desktop");
+        std::ofstream(
+            (m_data.path() + "/applications/quietbell-test-browser.desktop").toStdString())
+            << "[Desktop Entry]\nType=Application\nName=Browser\nExec="
+            << QString(exec).replace("@BROWSER@", m_bin.path() + "/browser").toStdString() << "\n";
+    }
+    QString Record() const { return m_bin.path() + "/record"; }
+    QString Fifo() const { return m_bin.path() + "/fifo"; }
+
+    static QStringList Arguments(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList arguments = QString::fromUtf8(file.readAll()).split(QChar(0));
+        arguments.removeLast();
+        return arguments;
+    }
+
+    void Click(CLinkLabel& link) { QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(1, 1)); }
+
+    bool NothingElseStarted() const {
+        return !QFile::exists(QDir::currentPath() + "/PWNED") &&
+               !QFile::exists(QDir::currentPath() + "/PWNED2") &&
+               !QFile::exists(m_bin.path() + "/PWNED");
+    }
+
+    QTemporaryDir m_bin;
+    QTemporaryDir m_data;
+    QByteArray m_oldPath;
+    QByteArray m_oldDataHome;
+    std::vector<platform::AppMessage> m_messages;
+    CLinkLabel m_link;
+};
+
+TEST_F(LinkOpening, OpenedTargetTurnsVisitedWithoutMessage) {
+    Opener(0);
+    m_link.setText("link");
+    m_link.SetTarget(kHostileTarget);
+    m_link.PreSubclassWindow();
+    Click(m_link);
+    EXPECT_EQ(Arguments(Record()), QStringList{kHostileTarget});
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_link.IsOpened());
+    EXPECT_EQ(m_link.palette().color(QPalette::WindowText), QColor(85, 26, 139));
+    EXPECT_TRUE(NothingElseStarted());
+}
+
+TEST_F(LinkOpening, FallbackGetsTheTargetAsOneArgument) {
+    Opener(3);
+    Browser("\"@BROWSER@\" --new-window \"%u\" --dropped");
+    m_link.setText("link");
+    m_link.SetTarget(kHostileTarget);
+    m_link.PreSubclassWindow();
+    Click(m_link);
+    EXPECT_EQ(Arguments(Fifo()), (QStringList{"--new-window", kHostileTarget}));
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_link.IsOpened());
+    EXPECT_TRUE(NothingElseStarted());
+}
+
+struct FailureCase {
+    const char* name;
+    int openerStatus;
+    bool withBrowser;
+    QString exec;
+    const char* line;
+};
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LinkFailure : public LinkOpening, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(LinkFailure, OneMessageWithTheReason) {
+    Opener(GetParam().openerStatus);
+    if (GetParam().withBrowser)
+        Browser(GetParam().exec);
+    m_link.setText("link");
+    m_link.SetTarget("mailto:someone@example.org");
+    m_link.PreSubclassWindow();
+    m_link.MarkVisited(true);
+    Click(m_link);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, QString("Unable to open hyperlink:\n\n") + GetParam().line);
+    EXPECT_EQ(m_messages[0].icon, platform::MessageIcon::Exclamation);
+    EXPECT_FALSE(m_link.IsOpened());
+    EXPECT_EQ(m_link.palette().color(QPalette::WindowText), QColor(0, 0, 238));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, LinkFailure,
+    testing::Values(
+        FailureCase{"NoHandlerNoFallback",
+                    4,
+                    false,
+                    {},
+                    "There is no application associated\nwith the given filename extension."},
+        FailureCase{"FileMissing", 2, false, {}, "The specified file was not found."},
+        FailureCase{
+            "BadCommandLine", 1, false, {}, "The filename association is\nincomplete or invalid."},
+        FailureCase{"FallbackTooLongReportsTheOpener", 2, true,
+                    "@BROWSER@ " + QString(600, u'x') + " %u", "The specified file was not found."},
+        FailureCase{"FallbackProgramMissing", 4, true, "/nonexistent/browser %u",
+                    "The specified file was not found."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LinkLabel, PreparedControlShowsItsTarget) {
+    QWidget dialog;
+    CLinkLabel link(&dialog);
+    link.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    link.setGeometry(20, 30, 300, 40);
+    link.SetTarget("https://quietbell.example.org/");
+    link.PreSubclassWindow();
+    EXPECT_EQ(link.text(), "https://quietbell.example.org/") << "empty text shows the target";
+    EXPECT_EQ(link.toolTip(), link.Target());
+    EXPECT_TRUE(link.font().underline());
+    EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
+    const QSize extent = QFontMetrics(link.font()).size(Qt::TextSingleLine, link.text());
+    EXPECT_EQ(link.geometry(), QRect(QPoint(20, 30), extent)) << "top-left kept, exact extent";
+    EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor(0, 0, 238));
+}
+
+TEST(LinkLabel, HoverColoursAtOnceAndLeavingRestores) {
+    CLinkLabel link;
+    link.setText("link");
+    link.PreSubclassWindow();
+    const QColor highlight = link.palette().color(QPalette::Highlight);
+    QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&link, &move);
+    EXPECT_TRUE(link.IsHovering());
+    EXPECT_EQ(link.palette().color(QPalette::WindowText), highlight);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&link, &leave);
+    EXPECT_FALSE(link.IsHovering());
+    EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor(0, 0, 238));
+    EXPECT_EQ(link.Target(), "link") << "a control without target opens its text";
+}
+
+class AboutBoxLinks : public LinkOpening {};
+
+TEST_F(AboutBoxLinks, MailLinkHandsOverSubjectAndBody) {
+    Opener(0);
+    CAboutBox about;
+    EXPECT_EQ(about.windowTitle(), "About Quietbell");
+    auto* mail = about.findChild<CLinkLabel*>("1009");
+    auto* web = about.findChild<CLinkLabel*>("1010");
+    ASSERT_TRUE(mail && web);
+    EXPECT_EQ(mail->text(), "support@quietbell.example.org");
+    EXPECT_EQ(web->Target(), "https://quietbell.example.org/");
+    Click(*mail);
+    EXPECT_EQ(Arguments(Record()), QStringList{"mailto:support@quietbell.example.org"
+                                               "?subject=Register&body=Jazak%20Allah%20Khyran"});
+}
+
+TEST(AboutBox, AnimatesItsPictureAndStopsOnDestruction) {
+    auto about = std::make_unique<CAboutBox>();
+    auto* picture = about->findChild<CGifPlayer*>("1049");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->IsAnimated()) << "Data/AnimatedFree.gif beside the test";
+    EXPECT_TRUE(picture->IsAnimating());
+    EXPECT_EQ(picture->size(), QSize(48, 36));
+    about.reset();
+}
+
+TEST(AboutBox, EscapeAndOkEndTheDialog) {
+    CAboutBox about;
+    QTimer::singleShot(0, &about, [&] { QTest::keyClick(&about, Qt::Key_Escape); });
+    EXPECT_EQ(about.exec(), QDialog::Rejected);
+    CAboutBox again;
+    QTimer::singleShot(0, &again, [&] { again.findChild<QPushButton*>("IDOK")->click(); });
+    EXPECT_EQ(again.exec(), QDialog::Accepted);
+}
+
+}  // namespace
