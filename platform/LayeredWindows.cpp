@@ -49,7 +49,8 @@ bool LayeredWindows::Available() {
 #elif defined(Q_OS_LINUX)
     const auto* x11 =
         qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11)
+    // The offscreen platform answers for X11 too, but without a connection.
+    if (!x11 || !x11->connection())
         return false;
     return SelectionHasOwner(x11->connection(),
                              "_NET_WM_CM_S" + QByteArray::number(DefaultScreenNumber()));

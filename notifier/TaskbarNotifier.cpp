@@ -1,0 +1,171 @@
+#include "notifier/TaskbarNotifier.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+#include "notifier/FadeOutWindow.h"
+#include "notifier/FocusReturner.h"
+#include "platform/DesktopArea.h"
+
+namespace {
+
+constexpr int kFadeStep = 4;
+constexpr int kSlideBackStep = 8;
+constexpr int kFadeTime = 500;
+constexpr int kFadeStartOpacity = 255;
+constexpr std::size_t kMostLaidOutCharacters = 512;
+
+// Fonts that shape Arabic, after the face asked for, in case the desktop lacks it.
+const QStringList kArabicFallbacks = {"Noto Naskh Arabic", "Noto Sans Arabic", "Amiri"};
+
+}  // namespace
+
+CTaskbarNotifier::CTaskbarNotifier()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus),
+      animation(*this, CFadeOutWindow::ResolveUpdateLayeredWindow() ? kFadeStep : kSlideBackStep) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    new FocusReturner(this);
+}
+
+CTaskbarNotifier::~CTaskbarNotifier() = default;
+
+bool CTaskbarNotifier::Create() {
+    setGeometry(0, 0, 0, 0);
+    show();
+    return true;
+}
+
+void CTaskbarNotifier::SetTextFont(const QString& face, int tenths, int style) {
+    QFont font;
+    font.setFamilies(QStringList{face} + kArabicFallbacks);
+    font.setPointSizeF(tenths / 10.0);
+    font.setWeight(style & 1 ? QFont::Bold : QFont::Normal);
+    font.setItalic(style & 2);
+    font.setUnderline(style & 4);
+    normalFont = font;
+}
+
+void CTaskbarNotifier::SetTextColor(const QColor& color) {
+    normalColor = color;
+    RepaintNow();
+}
+
+bool CTaskbarNotifier::SetSkin(const QString& path) {
+    skin = QImage();
+    QImage loaded(path);
+    if (loaded.isNull())
+        return false;
+    skin = loaded;
+    skinWidth = skin.width();
+    skinHeight = skin.height();
+    animation.SetSkinSize(skin.size());
+    textRect = QRect(0, 0, skinWidth, skinHeight);
+    return true;
+}
+
+void CTaskbarNotifier::SetTextRect(const QRect& rect) {
+    textRect = rect;
+}
+
+void CTaskbarNotifier::SetText(const std::string& text) {
+    this->text = text;
+    // The text rectangle shows a few hundred characters at most; laying out more would only
+    // cost time on every paint.
+    layout.SetText(text.substr(0, kMostLaidOutCharacters));
+}
+
+void CTaskbarNotifier::Show(const std::string& text, unsigned displayTime, bool rightToLeft,
+                            unsigned showTime, unsigned hideTime) {
+    this->rightToLeft = rightToLeft;
+    setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    SetText(text);
+    animation.Show(displayTime, showTime, hideTime, platform::DesktopArea::Current());
+}
+
+void CTaskbarNotifier::Hide() {
+    animation.Hide();
+}
+
+void CTaskbarNotifier::HideNow() {
+    animation.HideNow();
+}
+
+void CTaskbarNotifier::OnTimer(SlideAnimation::Timer timer) {
+    animation.OnTimer(timer);
+}
+
+void CTaskbarNotifier::paintEvent(QPaintEvent*) {
+    QPainter dc(this);
+    // The skin is painted from its own top-left corner, however much of the window shows.
+    dc.drawImage(QPoint(0, 0), skin, QRect(0, 0, skinWidth, height()));
+    dc.setPen(normalColor);
+    const QFont previous = layout.SelectFont(dc, &normalFont);
+    dc.setBackgroundMode(Qt::TransparentMode);
+    layout.SetDirection(rightToLeft);
+    layout.Draw(dc, textRect);
+    dc.setFont(previous);
+}
+
+void CTaskbarNotifier::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        Hide();
+    QWidget::mouseReleaseEvent(event);
+}
+
+// Hovering repaints only; it must not lengthen the stay.
+void CTaskbarNotifier::enterEvent(QEnterEvent*) {
+    SetHovering(true);
+}
+
+void CTaskbarNotifier::leaveEvent(QEvent*) {
+    SetHovering(false);
+}
+
+void CTaskbarNotifier::SetHovering(bool on) {
+    if (hovering == on)
+        return;
+    hovering = on;
+    RepaintNow();
+}
+
+void CTaskbarNotifier::timerEvent(QTimerEvent* event) {
+    for (auto timer : {SlideAnimation::SlideOutTimer, SlideAnimation::StayTimer,
+                       SlideAnimation::SlideBackTimer}) {
+        if (event->timerId() == TimerFor(timer).timerId())
+            return OnTimer(timer);
+    }
+    QWidget::timerEvent(event);
+}
+
+QBasicTimer& CTaskbarNotifier::TimerFor(SlideAnimation::Timer timer) {
+    return timers.at(timer - SlideAnimation::SlideOutTimer);
+}
+
+void CTaskbarNotifier::StartTimer(SlideAnimation::Timer timer, unsigned period) {
+    TimerFor(timer).start(static_cast<int>(period), Qt::PreciseTimer, this);
+}
+
+void CTaskbarNotifier::StopTimer(SlideAnimation::Timer timer) {
+    TimerFor(timer).stop();
+}
+
+void CTaskbarNotifier::Place(const QRect& geometry) {
+    // A window of zero size is unmapped by Qt, so the hidden popup is never in the way.
+    setGeometry(geometry);
+}
+
+void CTaskbarNotifier::RepaintNow() {
+    if (!size().isEmpty())
+        repaint();
+}
+
+bool CTaskbarNotifier::LeaveFadeOutImage() {
+    if (!CFadeOutWindow::ResolveUpdateLayeredWindow())
+        return false;
+    new CFadeOutWindow(this, kFadeTime, kFadeStartOpacity);
+    return true;
+}
