@@ -6,6 +6,8 @@
 #include "platform/CodePage1256.h"
 #include "tests/app/TestDataFolder.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -200,6 +202,20 @@ TEST_F(HijriCalendarTest, EachCallReadsTodayAnew) {
     EXPECT_EQ(calendar->GetAdjustedDate(), "5 M9 1445");
     SetToday(QDate(2024, 3, 16));
     EXPECT_EQ(calendar->GetAdjustedDate(), "6 M9 1445");
+}
+
+TEST_F(HijriCalendarTest, ShippedStringsNameEveryMonthInBothLists) {
+    QFile shipped(qEnvironmentVariable("QB_SOURCE_DIR") + "/res/Data/resources.txt");
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    m_data.Write("resources.txt", shipped.readAll());
+    SetArabicInterface(1);
+    for (int month = 1; month <= 12; ++month) {
+        const std::string today = "15 " + std::to_string(month) + " 1445";
+        CHijriCalendar::SetDateSource({[] { return true; }, [today] { return today; }});
+        const std::string unnamed = "15  1445";
+        EXPECT_GT(Dates(true)[2].size(), unnamed.size()) << month;
+        EXPECT_GT(Dates(false)[2].size(), unnamed.size()) << month;
+    }
 }
 
 class HijriUnreadableToday : public HijriCalendarTest,

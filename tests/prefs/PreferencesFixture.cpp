@@ -27,6 +27,11 @@ std::u16string MonthNames() {
     return names;
 }
 
+QByteArray ShippedDataFile(const QString& fileName) {
+    QFile file(qEnvironmentVariable("QB_SOURCE_DIR") + "/res/Data/" + fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 }  // namespace
 
 PreferencesFixture::PreferencesFixture() : m_name(TestSettingsName()) {
@@ -69,10 +74,11 @@ QByteArray PreferencesFixture::SettingsFileBytes() const {
 }
 
 CPreferencesDlg& PreferencesFixture::Create(bool phraseFileLoaded) {
+    if (phraseFileLoaded)
+        m_data.Write("mirel.txt", ShippedDataFile("mirel.txt"));
     m_dialog = std::make_unique<CPreferencesDlg>();
+    EXPECT_EQ(CPhraseStore::Instance()->m_bDisabled, phraseFileLoaded ? 0 : 1);
     // Without a phrase file the store has reported it once already.
     m_messages.clear();
-    if (phraseFileLoaded)
-        CPhraseStore::Instance()->m_bDisabled = 0;
     return *m_dialog;
 }

@@ -17,7 +17,7 @@ inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
-// A settings file and data folder of their own (month names in it, no phrase file),
+// A settings file and data folder of their own (month names in it),
 // today fixed at 5 of month 9 of 1445, messages and phrases recorded, and every
 // process-wide object released afterwards.
 class PreferencesFixture : public testing::Test {
@@ -30,8 +30,8 @@ protected:
     void Store(const char* key, int value) const;
     QByteArray SettingsFileBytes() const;
 
-    // Constructs the dialog object as the main window does; phraseFileLoaded stands for
-    // a phrase file that loaded, whose checking is the phrase store's own business.
+    // Constructs the dialog object as the main window does, with the shipped phrase file
+    // in the data folder or with none.
     CPreferencesDlg& Create(bool phraseFileLoaded = true);
     CPreferencesDlg& Dialog() { return *m_dialog; }
 
