@@ -53,8 +53,10 @@ bool CReminderDlg::OnInitDialog() {
         move(centred.topLeft());
     }
     m_nTimerId = startTimer(kTimerPeriodMs, Qt::PreciseTimer);
+    // Queued: the tray's own mouse handler must return before a menu or dialog opens,
+    // since Exit removes the icon whose window is handling the click.
     connect(&m_trayIcon, &QSystemTrayIcon::activated, this, &CReminderDlg::OnTrayNotify,
-            Qt::UniqueConnection);
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
     TrayNotify(TrayRequest::Add, kMessage | kIcon | kTip, QString());
     RefreshTrayTip();
     return true;
