@@ -13,13 +13,18 @@ function(qb_library name)
     qb_warnings(${name})
 endfunction()
 
-# qb_test(name [GUI] SOURCES ... LIBS ...): a GoogleTest binary run through CTest.
-# GUI tests get a QApplication on the offscreen platform; the others a QCoreApplication.
+# qb_test(name [GUI|DESKTOP] SOURCES ... LIBS ...): a GoogleTest binary run through CTest.
+# GUI tests get a QApplication on the offscreen platform; DESKTOP tests one on the xcb
+# platform of their own Xvfb + openbox + tint2 desktop (tests/support/DesktopSession.h);
+# the others a QCoreApplication.
 # Every test runs with its own empty home, so no test reads or writes a user's settings.
 function(qb_test name)
-    cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "GUI;DESKTOP" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
-    if(T_GUI)
+    if(T_DESKTOP)
+        set(main qb_test_main_desktop)
+        list(APPEND T_LABELS desktop)
+    elseif(T_GUI)
         set(main qb_test_main_gui)
     else()
         set(main qb_test_main_core)

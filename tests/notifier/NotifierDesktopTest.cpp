@@ -1,0 +1,194 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include "TestMainDesktop.h"
+#include "TestPhrases.h"
+#include "notifier/FadeOutWindow.h"
+#include "notifier/NotifierHost.h"
+#include "notifier/TaskbarNotifier.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+bool IsGold(const QColor& c) {
+    return c.red() > 120 && c.red() > c.blue() + 60;
+}
+
+int DarkPixelsIn(const QImage& image, const QRect& rect) {
+    int dark = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            dark += qGray(image.pixel(x, y)) < 100;
+    return dark;
+}
+
+QRect AvailableGeometry() {
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+CFadeOutWindow* VisibleFadeOutWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* fade = qobject_cast<CFadeOutWindow*>(widget);
+        if (fade && fade->isVisible())
+            return fade;
+    }
+    return nullptr;
+}
+
+// A fresh popup per test on the bottom-panel desktop of the test binary, without compositor
+// unless the test starts one (before the popup, which picks its step when it is made).
+class NotifierDesktopTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(desktop.WaitFor([] { return AvailableGeometry() == TheDesktop().WorkArea(); }));
+    }
+    void TearDown() override {
+        CNotifierHost::DestroyInstance();
+        desktop.StopCompositor();
+        if (desktop.GetOptions().panel != DesktopSession::Panel::Bottom)
+            desktop.SetPanel(DesktopSession::Panel::Bottom);
+        desktop.WaitFor([] { return AvailableGeometry() == TheDesktop().WorkArea(); });
+    }
+
+    CTaskbarNotifier& Notifier() { return CNotifierHost::GetInstance()->Notifier(); }
+    bool WaitForState(SlideAnimation::State state) {
+        return desktop.WaitFor([&] { return Notifier().Animation().GetState() == state; });
+    }
+    void ShowAndWait() {
+        CNotifierHost::GetInstance()->ShowPhrase(testphrases::Glory(), true);
+        ASSERT_TRUE(WaitForState(SlideAnimation::Waiting));
+    }
+    QRect OnScreen() { return desktop.WindowGeometry(Notifier().winId()); }
+
+    DesktopSession& desktop = TheDesktop();
+};
+
+TEST_F(NotifierDesktopTest, RisesAbovePanelPaintsAndSlidesBackOnClick) {
+    ASSERT_FALSE(CFadeOutWindow::ResolveUpdateLayeredWindow());
+    ShowAndWait();
+    EXPECT_EQ(Notifier().Animation().Step(), 8);
+    const QRect work = desktop.WorkArea();
+    const QRect expected(work.right() + 1 - 233, work.bottom() + 1 - 168, 233, 167);
+    EXPECT_EQ(Notifier().geometry(), expected);
+    ASSERT_TRUE(desktop.WaitFor([&] { return OnScreen() == expected; })) << "placed by the WM";
+
+    const QImage shot = desktop.Screenshot();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(IsGold(shot.pixelColor(expected.topLeft() + QPoint(10, 80))));
+    EXPECT_GT(DarkPixelsIn(shot, Notifier().TextRect().translated(expected.topLeft())), 30);
+
+    ASSERT_TRUE(desktop.Click(expected.center()));
+    ASSERT_TRUE(WaitForState(SlideAnimation::Disappearing)) << "slides back without a compositor";
+    ASSERT_TRUE(WaitForState(SlideAnimation::Hidden));
+    EXPECT_TRUE(Notifier().size().isEmpty());
+    EXPECT_FALSE(IsGold(desktop.Screenshot().pixelColor(expected.topLeft() + QPoint(10, 80))));
+}
+
+TEST_F(NotifierDesktopTest, WithCompositorTheClickLeavesAFadingImage) {
+    ASSERT_TRUE(desktop.StartCompositor()) << desktop.Error();
+    ASSERT_TRUE(CFadeOutWindow::ResolveUpdateLayeredWindow());
+    ShowAndWait();
+    EXPECT_EQ(Notifier().Animation().Step(), 4);
+    const QRect shown = Notifier().geometry();
+    ASSERT_TRUE(desktop.WaitFor([&] { return OnScreen() == shown; }));
+
+    ASSERT_TRUE(desktop.Click(shown.center()));
+    ASSERT_TRUE(WaitForState(SlideAnimation::Hidden));
+    QPointer<CFadeOutWindow> fade = VisibleFadeOutWindow();
+    ASSERT_FALSE(fade.isNull()) << "the image stands over the popup";
+    EXPECT_EQ(fade->geometry(), shown);
+    EXPECT_TRUE(IsGold(fade->grab().toImage().pixelColor(10, 80))) << "it shows the popup";
+    EXPECT_TRUE(desktop.WaitFor([&] { return fade.isNull(); }, 5s)) << "and is gone after it";
+}
+
+TEST_F(NotifierDesktopTest, WithPanelAtTheTopItComesDownTopRight) {
+    ASSERT_TRUE(desktop.SetPanel(DesktopSession::Panel::Top)) << desktop.Error();
+    ASSERT_TRUE(desktop.WaitFor([&] { return AvailableGeometry() == desktop.WorkArea(); }));
+    ShowAndWait();
+    const QRect work = desktop.WorkArea();
+    const QRect at = Notifier().geometry();
+    EXPECT_EQ(at.right(), work.right());
+    EXPECT_GE(at.top(), work.top());
+    EXPECT_LT(at.top(), work.top() + Notifier().Animation().Step());
+    EXPECT_EQ(at.size(), QSize(233, 167));
+    EXPECT_TRUE(desktop.WaitFor([&] { return OnScreen() == at; }));
+}
+
+TEST_F(NotifierDesktopTest, FocusedWindowKeepsTheFocusWhileThePopupComesAndGoes) {
+    QLineEdit editor;
+    editor.setWindowTitle("focus keeper");
+    editor.setGeometry(100, 100, 300, 40);
+    editor.show();
+    editor.activateWindow();
+    const auto focused = [&] {
+        return QApplication::focusWidget() == &editor && desktop.FocusedWindow() == editor.winId();
+    };
+    ASSERT_TRUE(desktop.WaitFor(focused));
+
+    ShowAndWait();
+    EXPECT_TRUE(focused());
+    Notifier().Hide();
+    ASSERT_TRUE(WaitForState(SlideAnimation::Hidden));
+    EXPECT_TRUE(focused());
+}
+
+// A window to fade: a button, so that a click through the image can be seen.
+class FadeOutDesktopTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(desktop.StartCompositor()) << desktop.Error();
+        target.setWindowFlag(Qt::FramelessWindowHint);
+        target.setGeometry(200, 200, 240, 120);
+        target.show();
+        ASSERT_TRUE(desktop.WaitFor(
+            [&] { return desktop.WindowGeometry(target.winId()) == target.geometry(); }));
+    }
+    void TearDown() override { desktop.StopCompositor(); }
+
+    DesktopSession& desktop = TheDesktop();
+    QPushButton target{"under the image"};
+};
+
+TEST_F(FadeOutDesktopTest, StepsOfFiveDownToNothingThenDeletesItself) {
+    // A fade time so long that only the test steps it.
+    QPointer<CFadeOutWindow> fade = new CFadeOutWindow(&target, 100000000, 255);
+    ASSERT_FALSE(fade.isNull());
+    EXPECT_TRUE(fade->isVisible());
+    EXPECT_EQ(fade->geometry(), target.frameGeometry());
+    EXPECT_TRUE(fade->testAttribute(Qt::WA_TransparentForMouseEvents) ||
+                fade->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    for (int expected = 250; expected >= 0; expected -= 5) {
+        fade->OnTimer();
+        ASSERT_EQ(fade->Remaining(), expected);
+        ASSERT_NEAR(fade->windowOpacity(), expected / 255.0, 0.01);
+    }
+    fade->OnTimer();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(fade.isNull());
+}
+
+TEST_F(FadeOutDesktopTest, ClickOnTheImageReachesTheWindowUnderneath) {
+    QPointer<CFadeOutWindow> fade = new CFadeOutWindow(&target, 100000000, 255);
+    ASSERT_FALSE(fade.isNull());
+    ASSERT_TRUE(desktop.WaitFor(
+        [&] { return desktop.WindowGeometry(fade->winId()) == target.frameGeometry(); }));
+    QSignalSpy clicks(&target, &QPushButton::clicked);
+    ASSERT_TRUE(desktop.Click(target.geometry().center()));
+    EXPECT_TRUE(desktop.WaitFor([&] { return clicks.count() == 1; }));
+    delete fade.data();
+}
+
+TEST_F(FadeOutDesktopTest, RealTimerFadesAndDeletesItself) {
+    QPointer<CFadeOutWindow> fade = new CFadeOutWindow(&target, 500, 255);
+    ASSERT_FALSE(fade.isNull());
+    EXPECT_TRUE(desktop.WaitFor([&] { return fade.isNull(); }, 5s));
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+#include <utility>
+
+namespace {
+
+std::vector<char*> CStrings(const ChildProcess::Strings& strings) {
+    std::vector<char*> pointers;
+    for (const std::string& s : strings)
+        pointers.push_back(const_cast<char*>(s.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// File actions of posix_spawn, released however the start ends.
+class SpawnActions {
+public:
+    SpawnActions() { posix_spawn_file_actions_init(&actions); }
+    ~SpawnActions() { posix_spawn_file_actions_destroy(&actions); }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+    posix_spawn_file_actions_t* Get() { return &actions; }
+
+private:
+    posix_spawn_file_actions_t actions;
+};
+
+pid_t Spawn(const ChildProcess::Strings& argv, const ChildProcess::Strings& environment,
+            SpawnActions& actions) {
+    pid_t pid = -1;
+    auto args = CStrings(argv);
+    auto env = CStrings(environment);
+    if (posix_spawnp(&pid, args[0], actions.Get(), nullptr, args.data(), env.data()) != 0)
+        return -1;
+    return pid;
+}
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+    Stop();
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : pid(std::exchange(other.pid, -1)), exitCode(other.exitCode) {}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        Stop();
+        pid = std::exchange(other.pid, -1);
+        exitCode = other.exitCode;
+    }
+    return *this;
+}
+
+ChildProcess ChildProcess::Start(const Strings& argv, const Strings& environment,
+                                 const std::string& logFile) {
+    SpawnActions actions;
+    const std::string log = logFile.empty() ? "/dev/null" : logFile;
+    posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, log.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO);
+    return ChildProcess(Spawn(argv, environment, actions));
+}
+
+ChildProcess::Result ChildProcess::Run(const Strings& argv, const Strings& environment) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return {};
+    SpawnActions actions;
+    posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(actions.Get(), fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(actions.Get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    ChildProcess child(Spawn(argv, environment, actions));
+    close(fds[1]);
+    Result result;
+    char buffer[65536];
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        result.output.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    if (child.Started())
+        child.Reap(true);
+    result.exitCode = child.exitCode;
+    return result;
+}
+
+bool ChildProcess::Reap(bool block) {
+    int status = 0;
+    pid_t done;
+    do {
+        done = waitpid(pid, &status, block ? 0 : WNOHANG);
+    } while (done < 0 && errno == EINTR);
+    if (done == 0)
+        return false;
+    exitCode = done == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid = -1;
+    return true;
+}
+
+bool ChildProcess::Running() {
+    return Started() && !Reap(false);
+}
+
+bool ChildProcess::WaitForExit(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (Running()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+int ChildProcess::Stop(std::chrono::milliseconds grace) {
+    if (!Running())
+        return exitCode;
+    kill(pid, SIGTERM);
+    if (!WaitForExit(grace)) {
+        kill(pid, SIGKILL);
+        Reap(true);
+    }
+    return exitCode;
+}

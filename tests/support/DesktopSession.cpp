@@ -1,0 +1,353 @@
+#include "DesktopSession.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// One short-lived connection per question keeps the session free of Xlib state.
+class XConnection {
+public:
+    explicit XConnection(const QString& display)
+        : connection(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {}
+    ~XConnection() { xcb_disconnect(connection); }
+    XConnection(const XConnection&) = delete;
+    XConnection& operator=(const XConnection&) = delete;
+
+    bool Ok() const { return !xcb_connection_has_error(connection); }
+    xcb_connection_t* Get() const { return connection; }
+    xcb_window_t Root() const {
+        return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    }
+
+    xcb_atom_t Atom(const std::string& name) const {
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(
+                connection, xcb_intern_atom(connection, 1, name.size(), name.c_str()), nullptr),
+            &std::free);
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+
+private:
+    xcb_connection_t* connection;
+};
+
+// Reads the display number Xvfb writes once it accepts connections.
+QString ReadDisplayNumber(int fd, std::chrono::milliseconds deadline) {
+    std::string number;
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd pfd{fd, POLLIN, 0};
+        if (poll(&pfd, 1, 100) <= 0)
+            continue;
+        char c;
+        const ssize_t n = read(fd, &c, 1);
+        if (n <= 0 || c == '\n')
+            break;
+        number += c;
+    }
+    return number.empty() ? QString() : ":" + QString::fromStdString(number);
+}
+
+std::vector<unsigned long> WindowIds(const std::string& output) {
+    std::vector<unsigned long> ids;
+    for (const QString& line : QString::fromStdString(output).split('\n', Qt::SkipEmptyParts))
+        ids.push_back(line.trimmed().toULong());
+    return ids;
+}
+
+}  // namespace
+
+DesktopSession::DesktopSession(Options options) : options(options) {
+    // The session folder holds each program's log; keep it for a look after a failure.
+    folder.setAutoRemove(qEnvironmentVariableIsEmpty("QB_KEEP_DESKTOP_FOLDER"));
+}
+
+DesktopSession::~DesktopSession() {
+    // Clients first, the server last.
+    compositor.Stop();
+    panel.Stop();
+    windowManager.Stop();
+    server.Stop();
+}
+
+bool DesktopSession::Fail(const std::string& what) {
+    error = what + " on display " + display.toStdString() + " (logs in " +
+            folder.path().toStdString() + ")";
+    return false;
+}
+
+QString DesktopSession::Home() const {
+    return folder.filePath("home");
+}
+
+std::string DesktopSession::LogFile(const char* program) const {
+    return folder.filePath(QString(program) + ".log").toStdString();
+}
+
+bool DesktopSession::Start() {
+    if (!folder.isValid())
+        return Fail("no temporary folder");
+    QDir(folder.path()).mkpath("home/.config");
+    QDir(folder.path()).mkpath("runtime");
+    QFile::setPermissions(folder.filePath("runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return StartServer() && StartWindowManager() && StartPanel() &&
+           (!options.compositor || StartCompositor());
+}
+
+bool DesktopSession::StartServer() {
+    // Display numbers are tried from one that depends on the pid, so that parallel sessions
+    // rarely meet; a number another server holds makes Xvfb exit, and the next is tried.
+    const int first = 100 + int(getpid() % 400);
+    for (int number = first; number < first + 50; ++number) {
+        if (StartServerOn(number))
+            return true;
+    }
+    return Fail("Xvfb did not start");
+}
+
+bool DesktopSession::StartServerOn(int number) {
+    // Xvfb names the display on this pipe once it accepts connections. Without -noreset the
+    // server would start afresh whenever its last client leaves, between two questions here.
+    int fds[2];
+    if (pipe(fds) != 0)
+        return false;
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    const std::string screen = std::to_string(options.screen.width()) + "x" +
+                               std::to_string(options.screen.height()) + "x24";
+    server = ChildProcess::Start(
+        {"Xvfb", ":" + std::to_string(number), "-displayfd", std::to_string(fds[1]), "-screen", "0",
+         screen, "-nolisten", "tcp", "-noreset", "-br", "+extension", "Composite"},
+        Environment(), LogFile("Xvfb"));
+    close(fds[1]);
+    display = ReadDisplayNumber(fds[0], 20s);
+    close(fds[0]);
+    if (server.Running() && !display.isEmpty())
+        return true;
+    server.Stop();
+    display.clear();
+    return false;
+}
+
+bool DesktopSession::StartWindowManager() {
+    windowManager = StartProgram({"openbox", "--sm-disable"});
+    if (!WaitFor([this] { return SelectionOwned("WM_S0"); }))
+        return Fail("openbox did not take the screen");
+    return true;
+}
+
+bool DesktopSession::StartPanel() {
+    const QString config = folder.filePath("tint2rc");
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return Fail("cannot write the panel config");
+    file.write(PanelConfig().c_str());
+    file.close();
+    panel = StartProgram({"tint2", "-c", config.toStdString()});
+    const QRect expected =
+        options.panel == Panel::Bottom
+            ? QRect(0, 0, options.screen.width(), options.screen.height() - options.panelHeight)
+            : QRect(0, options.panelHeight, options.screen.width(),
+                    options.screen.height() - options.panelHeight);
+    if (!WaitFor([&] { return SelectionOwned("_NET_SYSTEM_TRAY_S0") && WorkArea() == expected; }))
+        return Fail("tint2 did not reserve its strip");
+    return true;
+}
+
+std::string DesktopSession::PanelConfig() const {
+    const std::string position = options.panel == Panel::Bottom ? "bottom" : "top";
+    return "rounded = 0\n"
+           "border_width = 0\n"
+           "background_color = #303030 100\n"
+           "border_color = #000000 0\n"
+           "panel_items = TS\n"
+           "panel_monitor = all\n"
+           "panel_position = " +
+           position +
+           " center horizontal\n"
+           "panel_size = 100% " +
+           std::to_string(options.panelHeight) +
+           "\n"
+           "panel_margin = 0 0\n"
+           "panel_padding = 2 0 2\n"
+           "panel_background_id = 1\n"
+           "panel_layer = top\n"
+           "panel_dock = 0\n"
+           "wm_menu = 0\n"
+           "strut_policy = follow_size\n"
+           "autohide = 0\n"
+           "taskbar_mode = single_desktop\n"
+           "systray_padding = 2 2 2\n"
+           "systray_background_id = 0\n"
+           "systray_icon_size = 24\n";
+}
+
+bool DesktopSession::SetPanel(Panel edge) {
+    panel.Stop();
+    options.panel = edge;
+    return StartPanel();
+}
+
+bool DesktopSession::StartCompositor() {
+    compositor = StartProgram({"picom", "--backend", "xrender", "--config", "/dev/null"});
+    if (!WaitFor([this] { return CompositorRunning(); }))
+        return Fail("picom did not take the compositing selection");
+    options.compositor = true;
+    return true;
+}
+
+void DesktopSession::StopCompositor() {
+    compositor.Stop();
+    options.compositor = false;
+    WaitFor([this] { return !CompositorRunning(); });
+}
+
+bool DesktopSession::CompositorRunning() const {
+    return SelectionOwned("_NET_WM_CM_S0");
+}
+
+ChildProcess::Strings DesktopSession::Environment() const {
+    const std::vector<std::pair<std::string, std::string>> overrides = {
+        {"DISPLAY", display.toStdString()},
+        {"HOME", Home().toStdString()},
+        {"XDG_CONFIG_HOME", folder.filePath("home/.config").toStdString()},
+        {"XDG_RUNTIME_DIR", folder.filePath("runtime").toStdString()},
+    };
+    ChildProcess::Strings environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string variable(*entry);
+        const std::string name = variable.substr(0, variable.find('='));
+        bool replaced = false;
+        for (const auto& [key, value] : overrides)
+            replaced = replaced || key == name;
+        if (!replaced)
+            environment.push_back(variable);
+    }
+    for (const auto& [key, value] : overrides) {
+        if (!value.empty())
+            environment.push_back(key + "=" + value);
+    }
+    return environment;
+}
+
+void DesktopSession::ApplyToThisProcess() const {
+    for (const std::string& variable : Environment()) {
+        const auto equals = variable.find('=');
+        setenv(variable.substr(0, equals).c_str(), variable.substr(equals + 1).c_str(), 1);
+    }
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+QRect DesktopSession::WorkArea() const {
+    XConnection x(display);
+    if (!x.Ok())
+        return {};
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(x.Get(),
+                               xcb_get_property(x.Get(), 0, x.Root(), x.Atom("_NET_WORKAREA"),
+                                                XCB_ATOM_CARDINAL, 0, 4),
+                               nullptr),
+        &std::free);
+    if (!reply || xcb_get_property_value_length(reply.get()) < 16)
+        return {};
+    const auto* value = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+    return QRect(int(value[0]), int(value[1]), int(value[2]), int(value[3]));
+}
+
+bool DesktopSession::SelectionOwned(const std::string& name) const {
+    XConnection x(display);
+    if (!x.Ok())
+        return false;
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
+        xcb_get_selection_owner_reply(x.Get(), xcb_get_selection_owner(x.Get(), x.Atom(name)),
+                                      nullptr),
+        &std::free);
+    return reply && reply->owner != XCB_WINDOW_NONE;
+}
+
+QImage DesktopSession::Screenshot() const {
+    const ChildProcess::Result shot = Run({"import", "-window", "root", "png:-"});
+    return QImage::fromData(reinterpret_cast<const uchar*>(shot.output.data()),
+                            int(shot.output.size()), "PNG");
+}
+
+bool DesktopSession::MoveMouse(const QPoint& where) const {
+    return Run({"xdotool", "mousemove", "--sync", std::to_string(where.x()),
+                std::to_string(where.y())})
+               .exitCode == 0;
+}
+
+bool DesktopSession::Click(const QPoint& where, int button) const {
+    return MoveMouse(where) && Run({"xdotool", "click", std::to_string(button)}).exitCode == 0;
+}
+
+std::vector<unsigned long> DesktopSession::Search(const char* field, const QString& pattern) const {
+    return WindowIds(
+        Run({"xdotool", "search", "--onlyvisible", field, pattern.toStdString()}).output);
+}
+
+std::vector<unsigned long> DesktopSession::FindWindows(const QString& name) const {
+    return Search("--name", name);
+}
+
+std::vector<unsigned long> DesktopSession::FindWindowsByClass(const QString& className) const {
+    return Search("--class", className);
+}
+
+unsigned long DesktopSession::FocusedWindow() const {
+    const auto ids = WindowIds(Run({"xdotool", "getwindowfocus", "-f"}).output);
+    return ids.empty() ? 0 : ids.front();
+}
+
+QRect DesktopSession::WindowGeometry(unsigned long window) const {
+    XConnection x(display);
+    if (!x.Ok())
+        return {};
+    const auto id = static_cast<xcb_window_t>(window);
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+        xcb_get_geometry_reply(x.Get(), xcb_get_geometry(x.Get(), id), nullptr), &std::free);
+    std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> origin(
+        xcb_translate_coordinates_reply(
+            x.Get(), xcb_translate_coordinates(x.Get(), id, x.Root(), 0, 0), nullptr),
+        &std::free);
+    if (!geometry || !origin)
+        return {};
+    return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
+ChildProcess DesktopSession::StartProgram(const ChildProcess::Strings& argv) const {
+    return ChildProcess::Start(argv, Environment(), LogFile(argv.front().c_str()));
+}
+
+ChildProcess::Result DesktopSession::Run(const ChildProcess::Strings& argv) const {
+    return ChildProcess::Run(argv, Environment());
+}
+
+bool DesktopSession::WaitFor(const std::function<bool()>& condition,
+                             std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+// A real X desktop for tests: Xvfb on a free display, openbox, a tint2 panel with a system
+// tray that reserves its strip (so the work area shrinks), and on demand the picom
+// compositor. HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR point into a temporary folder; every
+// process started here is stopped by its own pid when the session ends.
+//
+// In-process widget tests: link qb_test_main_desktop (qb_test(... DESKTOP ...)); its main
+// starts a session before the QApplication, on the xcb platform, and TheDesktop()
+// (TestMainDesktop.h) returns it.
+//
+//     DesktopSession& desktop = TheDesktop();
+//     ASSERT_TRUE(desktop.SetPanel(DesktopSession::Panel::Top));
+//     ASSERT_TRUE(DesktopSession::WaitFor([&] { return !desktop.FindWindows("Quietbell").empty();
+//     })); desktop.Click(QPoint(100, 700)); QImage shot = desktop.Screenshot();
+//
+// Other programs run under the session with StartProgram (the real program, for example).
+// Each program's output goes to <session folder>/<program>.log; set QB_KEEP_DESKTOP_FOLDER=1
+// to keep the folder after the run.
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+
+class DesktopSession {
+public:
+    enum class Panel { Bottom, Top };
+
+    struct Options {
+        QSize screen{1280, 800};
+        Panel panel = Panel::Bottom;
+        int panelHeight = 32;
+        bool compositor = false;
+    };
+
+    explicit DesktopSession(Options options);
+    DesktopSession() : DesktopSession(Options{}) {}
+    ~DesktopSession();
+    DesktopSession(const DesktopSession&) = delete;
+    DesktopSession& operator=(const DesktopSession&) = delete;
+
+    // Starts the X server, window manager and panel and waits until all are ready.
+    bool Start();
+    // What went wrong in the last failed call.
+    const std::string& Error() const { return error; }
+
+    QString Display() const { return display; }
+    QString Home() const;
+    const Options& GetOptions() const { return options; }
+    // The current environment with DISPLAY, HOME and the XDG folders of this session.
+    ChildProcess::Strings Environment() const;
+    // Points this process at the session (DISPLAY, HOME, XDG folders, QT_QPA_PLATFORM=xcb).
+    void ApplyToThisProcess() const;
+
+    // Replaces the panel by one on the given edge and waits for the work area to follow.
+    bool SetPanel(Panel panel);
+    bool StartCompositor();
+    void StopCompositor();
+    bool CompositorRunning() const;
+
+    // _NET_WORKAREA of the root window, as the window manager publishes it.
+    QRect WorkArea() const;
+    // Whether some client owns the named X selection ("_NET_SYSTEM_TRAY_S0", ...).
+    bool SelectionOwned(const std::string& name) const;
+
+    QImage Screenshot() const;
+    bool MoveMouse(const QPoint& where) const;
+    bool Click(const QPoint& where, int button = 1) const;
+    // Visible windows whose name (or class) matches the regular expression.
+    std::vector<unsigned long> FindWindows(const QString& name) const;
+    std::vector<unsigned long> FindWindowsByClass(const QString& className) const;
+    // The window that has the keyboard focus (0 if none).
+    unsigned long FocusedWindow() const;
+    QRect WindowGeometry(unsigned long window) const;
+
+    // Starts a program under this desktop; its output goes to a log in the session folder.
+    ChildProcess StartProgram(const ChildProcess::Strings& argv) const;
+    // Runs a command under this desktop to its end.
+    ChildProcess::Result Run(const ChildProcess::Strings& argv) const;
+
+    // Polls condition until it holds or the deadline passes, handling Qt events in between
+    // when an application object exists.
+    static bool WaitFor(const std::function<bool()>& condition,
+                        std::chrono::milliseconds deadline = std::chrono::seconds(10));
+
+private:
+    bool StartServer();
+    bool StartServerOn(int number);
+    bool StartWindowManager();
+    bool StartPanel();
+    bool Fail(const std::string& what);
+    std::string PanelConfig() const;
+    std::string LogFile(const char* program) const;
+    std::vector<unsigned long> Search(const char* field, const QString& pattern) const;
+
+    Options options;
+    QTemporaryDir folder;
+    QString display;
+    std::string error;
+    ChildProcess server;
+    ChildProcess windowManager;
+    ChildProcess panel;
+    ChildProcess compositor;
+};
