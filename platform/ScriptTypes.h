@@ -19,7 +19,7 @@ struct ScriptState {
 
 // What one item is (SCRIPT_ANALYSIS with its embedded state).
 struct ScriptAnalysis {
-    int script = 0;  // UScriptCode of the run
+    int script = 0;     // UScriptCode of the run
     ScriptState state;  // state.bidiLevel is the run's embedding level
     uint16_t language = 0;
 };

@@ -86,7 +86,7 @@ private:
     void LayoutParagraph(QPainter& dc, QPoint& pos, const Bounds& bounds, bool draw);
     ScriptRun* ItemizeRuns();
     bool ShapeRun(const ScriptRun& run, int firstChar, int& width);
-    int FitRun(ScriptRun& run, int remaining, int firstChar, bool lineEmpty);
+    int FitRun(ScriptRun& run, int remaining, int firstChar, bool lineEmpty, int& kept);
     void DrawLine(QPainter& dc, int y, const Bounds& bounds, int lineStart, ScriptRun* runs,
                   int runCount, bool draw, RecordedLine* recorded);
     bool DrawRun(QPainter& dc, int& x, int y, const ScriptRun& run, int firstChar,
@@ -103,6 +103,7 @@ private:
     QRect placement;
     bool layoutStale = false;
     int glyphCount = 0;  // glyphs of the run shaped last
+    int glyphFace = -1;  // and the face of the cache they belong to
 
     Path pathForTests = Path::Auto;
     Recording* record = nullptr;
