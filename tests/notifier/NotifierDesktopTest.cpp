@@ -89,6 +89,7 @@ TEST_F(NotifierDesktopTest, RisesAbovePanelPaintsAndSlidesBackOnClick) {
     ASSERT_TRUE(WaitForState(SlideAnimation::Hidden));
     EXPECT_TRUE(Notifier().size().isEmpty());
     EXPECT_FALSE(IsGold(desktop.Screenshot().pixelColor(expected.topLeft() + QPoint(10, 80))));
+    EXPECT_FALSE(desktop.IsViewable(Notifier().winId())) << "a hidden popup takes no clicks";
 }
 
 TEST_F(NotifierDesktopTest, WithCompositorTheClickLeavesAFadingImage) {
@@ -139,6 +140,23 @@ TEST_F(NotifierDesktopTest, FocusedWindowKeepsTheFocusWhileThePopupComesAndGoes)
     EXPECT_TRUE(focused());
 }
 
+TEST(DesktopSessionTest, RunsAnotherProgramUnderTheDesktop) {
+    DesktopSession& desktop = TheDesktop();
+    ChildProcess program =
+        desktop.StartProgram({"xmessage", "-name", "probe", "under the session"});
+    ASSERT_TRUE(program.Started());
+    std::vector<unsigned long> windows;
+    ASSERT_TRUE(desktop.WaitFor([&] {
+        windows = desktop.FindWindowsByClass("Xmessage");
+        return !windows.empty();
+    }));
+    EXPECT_TRUE(desktop.IsViewable(windows.front()));
+    EXPECT_TRUE(desktop.WorkArea().contains(desktop.WindowGeometry(windows.front())));
+    program.Stop();
+    EXPECT_FALSE(program.Running());
+    EXPECT_TRUE(desktop.WaitFor([&] { return desktop.FindWindowsByClass("Xmessage").empty(); }));
+}
+
 // A window to fade: a button, so that a click through the image can be seen.
 class FadeOutDesktopTest : public testing::Test {
 protected:
@@ -177,8 +195,10 @@ TEST_F(FadeOutDesktopTest, StepsOfFiveDownToNothingThenDeletesItself) {
 TEST_F(FadeOutDesktopTest, ClickOnTheImageReachesTheWindowUnderneath) {
     QPointer<CFadeOutWindow> fade = new CFadeOutWindow(&target, 100000000, 255);
     ASSERT_FALSE(fade.isNull());
-    ASSERT_TRUE(desktop.WaitFor(
-        [&] { return desktop.WindowGeometry(fade->winId()) == target.frameGeometry(); }));
+    ASSERT_TRUE(desktop.WaitFor([&] {
+        return desktop.IsViewable(fade->winId()) &&
+               desktop.WindowGeometry(fade->winId()) == target.frameGeometry();
+    }));
     QSignalSpy clicks(&target, &QPushButton::clicked);
     ASSERT_TRUE(desktop.Click(target.geometry().center()));
     EXPECT_TRUE(desktop.WaitFor([&] { return clicks.count() == 1; }));

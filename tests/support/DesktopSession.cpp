@@ -331,6 +331,18 @@ QRect DesktopSession::WindowGeometry(unsigned long window) const {
     return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
 }
 
+bool DesktopSession::IsViewable(unsigned long window) const {
+    XConnection x(display);
+    if (!x.Ok())
+        return false;
+    std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+        xcb_get_window_attributes_reply(
+            x.Get(), xcb_get_window_attributes(x.Get(), static_cast<xcb_window_t>(window)),
+            nullptr),
+        &std::free);
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
 ChildProcess DesktopSession::StartProgram(const ChildProcess::Strings& argv) const {
     return ChildProcess::Start(argv, Environment(), LogFile(argv.front().c_str()));
 }

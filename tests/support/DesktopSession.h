@@ -81,6 +81,8 @@ public:
     // The window that has the keyboard focus (0 if none).
     unsigned long FocusedWindow() const;
     QRect WindowGeometry(unsigned long window) const;
+    // Whether the window is mapped and all its ancestors too.
+    bool IsViewable(unsigned long window) const;
 
     // Starts a program under this desktop; its output goes to a log in the session folder.
     ChildProcess StartProgram(const ChildProcess::Strings& argv) const;
