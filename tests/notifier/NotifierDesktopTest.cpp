@@ -205,6 +205,14 @@ TEST_F(FadeOutDesktopTest, ClickOnTheImageReachesTheWindowUnderneath) {
     delete fade.data();
 }
 
+TEST_F(FadeOutDesktopTest, TargetWithNothingOnScreenLeavesNoImage) {
+    target.setGeometry(200, 200, 0, 0);
+    QPointer<CFadeOutWindow> fade = new CFadeOutWindow(&target, 500, 255);
+    EXPECT_FALSE(fade->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(fade.isNull());
+}
+
 TEST_F(FadeOutDesktopTest, RealTimerFadesAndDeletesItself) {
     QPointer<CFadeOutWindow> fade = new CFadeOutWindow(&target, 500, 255);
     ASSERT_FALSE(fade.isNull());
