@@ -1,6 +1,8 @@
-// Paints the program's own artwork: the start picture res/Data/SplashScreen.jpg and the
-// application icon res/images/quietbell.png. Run after changing the drawing:
+// Paints the program's own artwork: the start picture res/Data/SplashScreen.jpg, the
+// application icon res/images/quietbell.png and the same icon for the desktop's icon theme
+// at each of its usual sizes, res/icons/<size>/quietbell.png. Run after changing the drawing:
 //   build/bin/qb_make_artwork <source root>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -15,6 +17,8 @@ namespace {
 // The main window is 252 x 89 dialog units; with an 8-point dialog font that is this many pixels.
 constexpr QSize kSplashSize(378, 145);
 constexpr int kIconSize = 64;
+// Painted at each size rather than scaled, so that small icons keep crisp edges.
+constexpr int kThemeIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 constexpr int kDotsPerMeter = 3780;  // 96 dots per inch
 
 const QColor kNight(18, 32, 58);
@@ -90,15 +94,18 @@ QImage PaintSplash() {
     return image;
 }
 
-QImage PaintIcon() {
-    QImage image(kIconSize, kIconSize, QImage::Format_ARGB32_Premultiplied);
+// The icon is drawn on a 64-pixel grid and scaled to the size asked for.
+QImage PaintIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    const qreal unit = qreal(size) / kIconSize;
     painter.setPen(Qt::NoPen);
     painter.setBrush(kNight);
-    painter.drawRoundedRect(QRectF(1, 1, kIconSize - 2, kIconSize - 2), 12, 12);
-    PaintBell(painter, QRectF(10, 6, kIconSize - 20, kIconSize - 10));
+    painter.drawRoundedRect(QRectF(unit, unit, size - 2 * unit, size - 2 * unit), 12 * unit,
+                            12 * unit);
+    PaintBell(painter, QRectF(10 * unit, 6 * unit, size - 20 * unit, size - 10 * unit));
     return image;
 }
 
@@ -107,6 +114,15 @@ bool Save(const QImage& image, const QString& path, const char* format, int qual
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
+}
+
+bool SaveThemeIcons(const QString& root) {
+    for (int size : kThemeIconSizes) {
+        const QString folder = root + QStringLiteral("/res/icons/%1").arg(size);
+        if (!QDir().mkpath(folder) || !Save(PaintIcon(size), folder + "/quietbell.png", "PNG", -1))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -121,6 +137,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QString root = QString::fromLocal8Bit(argv[1]);
     const bool ok = Save(PaintSplash(), root + "/res/Data/SplashScreen.jpg", "JPEG", 92) &&
-                    Save(PaintIcon(), root + "/res/images/quietbell.png", "PNG", -1);
+                    Save(PaintIcon(kIconSize), root + "/res/images/quietbell.png", "PNG", -1) &&
+                    SaveThemeIcons(root);
     return ok ? 0 : 1;
 }
