@@ -7,6 +7,7 @@
 #include "notifier/FadeOutWindow.h"
 #include "notifier/FocusReturner.h"
 #include "platform/DesktopArea.h"
+#include "platform/TaskbarEntry.h"
 
 namespace {
 
@@ -22,13 +23,18 @@ const QStringList kArabicFallbacks = {"Noto Naskh Arabic", "Noto Sans Arabic", "
 }  // namespace
 
 CTaskbarNotifier::CTaskbarNotifier()
+    // Out of the window manager's hands, so that every step of the slide lands exactly
+    // where it is sent and nothing gives the popup the focus.
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus),
+                           Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
       animation(*this, CFadeOutWindow::ResolveUpdateLayeredWindow() ? kFadeStep : kSlideBackStep) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     new FocusReturner(this);
+    // A tool window has no taskbar button; the X11 window managers list it unless told.
+    winId();
+    platform::TaskbarEntry::Suppress(windowHandle());
 }
 
 CTaskbarNotifier::~CTaskbarNotifier() = default;

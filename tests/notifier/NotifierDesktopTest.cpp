@@ -98,7 +98,9 @@ TEST_F(NotifierDesktopTest, WithCompositorTheClickLeavesAFadingImage) {
     ShowAndWait();
     EXPECT_EQ(Notifier().Animation().Step(), 4);
     const QRect shown = Notifier().geometry();
-    ASSERT_TRUE(desktop.WaitFor([&] { return OnScreen() == shown; }));
+    ASSERT_TRUE(desktop.WaitFor([&] { return OnScreen() == shown; }))
+        << "on screen " << OnScreen().x() << "," << OnScreen().y() << " " << OnScreen().width()
+        << "x" << OnScreen().height();
 
     ASSERT_TRUE(desktop.Click(shown.center()));
     ASSERT_TRUE(WaitForState(SlideAnimation::Hidden));
