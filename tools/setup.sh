@@ -7,9 +7,14 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 mode=${1:-test}
 sanitize=OFF
-[[ "${2:-}" == "--asan" ]] && sanitize=ON
+bench=ON
 build_dir="$top/build"
-[[ $sanitize == ON ]] && build_dir="$top/build-asan"
+# The sanitizer build is for the tests; its benchmarks would measure the sanitizers.
+if [[ "${2:-}" == "--asan" ]]; then
+  sanitize=ON
+  bench=OFF
+  build_dir="$top/build-asan"
+fi
 
 as_root() {
   if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi
@@ -28,7 +33,8 @@ install_missing_packages() {
 }
 
 build() {
-  cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_SANITIZE="$sanitize"
+  cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_SANITIZE="$sanitize" \
+    -DQB_BUILD_BENCH="$bench"
   cmake --build "$build_dir" -j2
 }
 
