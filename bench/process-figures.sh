@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Whole-process figures of quietbell beside a bare Qt program that only shows one tray icon,
+# both measured in the same run on one Xvfb + openbox + tint2 desktop of this script's own:
+#   - time from start to the tray icon docked (median of RUNS starts each, after one warm-up),
+#   - resident memory after MEMORY_SECONDS idle seconds,
+#   - CPU time over the CPU_SECONDS idle seconds that follow.
+# Usage: bench/process-figures.sh [build dir]   (RUNS=7 MEMORY_SECONDS=60 CPU_SECONDS=300)
+# Both idle runs see a wall clock set to hh:00:30 (faketime), so no timed reminder falls
+# into the idle time; quietbell shows only its start-up phrase, which is gone by then.
+set -euo pipefail
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+bin=$(cd "${1:-$top/build}/bin" && pwd)
+runs=${RUNS:-7}
+memory_seconds=${MEMORY_SECONDS:-60}
+cpu_seconds=${CPU_SECONDS:-300}
+faketime_lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+programs=("$bin/qb_bench_bare_tray" "$bin/quietbell")
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+start_desktop() {
+  mkdir -p "$work/home/.config" "$work/runtime"
+  chmod 700 "$work/runtime"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" \
+    >"$work/Xvfb.log" 2>&1 &
+  pids+=($!)
+  local tries=0
+  until [[ -s $work/display ]]; do
+    ((++tries < 200)) || { echo "Xvfb did not start" >&2; exit 1; }
+    sleep 0.05
+  done
+  export DISPLAY=":$(head -n1 "$work/display")" HOME="$work/home"
+  export XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
+  unset WAYLAND_DISPLAY
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  pids+=($!)
+  cat >"$work/tint2rc" <<'RC'
+panel_items = TS
+panel_position = bottom center horizontal
+panel_size = 100% 32
+panel_layer = top
+strut_policy = follow_size
+systray_icon_size = 24
+RC
+  tint2 -c "$work/tint2rc" >"$work/tint2.log" 2>&1 &
+  pids+=($!)
+  tries=0
+  until xdotool search --onlyvisible --class tint2 >/dev/null 2>&1; do
+    ((++tries < 200)) || { echo "tint2 did not start" >&2; exit 1; }
+    sleep 0.05
+  done
+  sleep 1  # the tray selection follows the panel window
+}
+
+now_ns() { date +%s%N; }
+
+# The tray icon of a process: its viewable window of the tray's icon size.
+docked() {
+  local window
+  for window in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    xdotool getwindowgeometry "$window" 2>/dev/null | grep -q 'Geometry: 24x24' && return 0
+  done
+  return 1
+}
+
+stop() {
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
+# Milliseconds from start to the docked icon.
+start_time_ms() {
+  local begin pid
+  begin=$(now_ns)
+  "$1" >>"$work/programs.log" 2>&1 &
+  pid=$!
+  until docked "$pid"; do
+    kill -0 "$pid" 2>/dev/null || { echo "$1 ended before its icon docked" >&2; exit 1; }
+  done
+  echo $((($(now_ns) - begin) / 1000000))
+  stop "$pid"
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+start_desktop
+echo "desktop $DISPLAY: Xvfb + openbox + tint2; $runs starts each, idle $memory_seconds s + $cpu_seconds s"
+
+declare -A start_ms
+for program in "${programs[@]}"; do start_time_ms "$program" >/dev/null; done
+for program in "${programs[@]}"; do : >"$work/$(basename "$program").times"; done
+for ((run = 0; run < runs; ++run)); do
+  for program in "${programs[@]}"; do
+    start_time_ms "$program" >>"$work/$(basename "$program").times"
+  done
+done
+for program in "${programs[@]}"; do
+  start_ms[$program]=$(median <"$work/$(basename "$program").times")
+done
+
+declare -A idle_pid
+for program in "${programs[@]}"; do
+  LD_PRELOAD=$faketime_lib FAKETIME="@2024-03-14 10:00:30" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    "$program" >>"$work/programs.log" 2>&1 &
+  idle_pid[$program]=$!
+  pids+=($!)
+done
+sleep "$memory_seconds"
+declare -A rss ticks_before
+for program in "${programs[@]}"; do
+  rss[$program]=$(rss_kib "${idle_pid[$program]}")
+  ticks_before[$program]=$(cpu_ticks "${idle_pid[$program]}")
+done
+sleep "$cpu_seconds"
+hz=$(getconf CLK_TCK)
+bare=${programs[0]}
+printf '%-20s %14s %12s %16s\n' program "start to dock" "RSS after" "idle CPU"
+for program in "${programs[@]}"; do
+  ticks=$(($(cpu_ticks "${idle_pid[$program]}") - ticks_before[$program]))
+  awk -v name="$(basename "$program")" -v ms="${start_ms[$program]}" -v kib="${rss[$program]}" \
+      -v ticks="$ticks" -v hz="$hz" -v secs="$cpu_seconds" \
+      -v bare_ms="${start_ms[$bare]}" -v bare_kib="${rss[$bare]}" 'BEGIN {
+    printf "%-20s %8d ms %4.2fx %7.1f MiB %4.2fx %6.3f s %6.4f %%\n", name, ms, ms / bare_ms,
+      kib / 1024, kib / bare_kib, ticks / hz, 100 * ticks / hz / secs
+  }'
+done
