@@ -54,4 +54,8 @@ bool ScriptBreaker::Break(const char16_t* text, int length, const ScriptAnalysis
     return true;
 }
 
+bool ScriptBreaker::IsWhiteSpace(char16_t c) {
+    return u_isUWhiteSpace(c) != 0;
+}
+
 }  // namespace platform

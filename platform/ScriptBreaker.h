@@ -12,6 +12,8 @@ public:
     // character (never at 0), whiteSpace where u_isUWhiteSpace holds.
     static bool Break(const char16_t* text, int length, const ScriptAnalysis& analysis,
                       ScriptLogAttr* attributes);
+    // u_isUWhiteSpace of one UTF-16 unit.
+    static bool IsWhiteSpace(char16_t c);
 };
 
 }  // namespace platform

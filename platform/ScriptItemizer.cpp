@@ -43,9 +43,11 @@ bool ScriptItemizer::Itemize(const char16_t* text, int length, int maxItems,
         return false;
 
     // Script runs: common and inherited characters (spaces, digits, punctuation, marks)
-    // belong to the run they stand in; leading ones to the first real script after them.
+    // belong to the item they stand in; an item that starts with them takes the first real
+    // script inside it, or else the script before it.
     int count = 0;
-    UScriptCode runScript = USCRIPT_COMMON;
+    UScriptCode lastScript = USCRIPT_COMMON;
+    bool itemHasScript = false;
     int i = 0;
     while (i < length) {
         const int start = i;
@@ -55,28 +57,33 @@ bool ScriptItemizer::Itemize(const char16_t* text, int length, int maxItems,
         UScriptCode sc = uscript_getScript(c, &err);
         if (U_FAILURE(err))
             sc = USCRIPT_COMMON;
-        bool scriptBreak = false;
-        if (!isCommon(sc)) {
-            if (isCommon(runScript)) {
-                // Everything so far had no script of its own: it takes this one.
-                for (int k = 0; k < count; ++k)
-                    items[k].a.script = sc;
-            } else {
-                scriptBreak = sc != runScript;
-            }
-            runScript = sc;
-        }
+        const bool real = !isCommon(sc);
         const bool levelBreak = start > 0 && levels[start] != levels[start - 1];
+        const bool scriptBreak = real && itemHasScript && sc != items[count - 1].a.script;
         if (start == 0 || levelBreak || scriptBreak) {
             if (count + 1 >= maxItems)
                 return false;  // no room for this item and the closing entry
             ScriptItem& item = items[count++];
             item.charPos = start;
             item.a = ScriptAnalysis{};
-            item.a.script = runScript;
+            item.a.script = real ? sc : lastScript;
             item.a.state = state;
             item.a.state.bidiLevel = levels[start];
             item.a.language = control.defaultLanguage;
+            itemHasScript = real;
+        } else if (real && !itemHasScript) {
+            items[count - 1].a.script = sc;
+            itemHasScript = true;
+        }
+        if (real) {
+            if (isCommon(lastScript)) {
+                // The text began without a script of its own: those items take this one.
+                for (int k = 0; k < count; ++k) {
+                    if (isCommon(static_cast<UScriptCode>(items[k].a.script)))
+                        items[k].a.script = sc;
+                }
+            }
+            lastScript = sc;
         }
     }
     items[count].charPos = length;

@@ -7,7 +7,6 @@
 #include <unicode/uscript.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/ScriptCache.h"
 
@@ -17,7 +16,7 @@ namespace {
 
 // 26.6 fixed point to whole pixels, halves away from zero.
 int toPixels(hb_position_t v) {
-    return static_cast<int>(std::lround(v / 64.0));
+    return v >= 0 ? (v + 32) / 64 : -((-v + 32) / 64);
 }
 
 hb_script_t hbScript(int script) {

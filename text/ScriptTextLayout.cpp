@@ -22,6 +22,9 @@ int arabicLocaleInstalled = -1;
 // The per-line reordering tables are fixed; a line closes once it holds this many runs.
 constexpr int kMaxLineRuns = 200;
 
+// The shortest head of a long run that is shaped to try it on a line (see ShapeRunForFit).
+constexpr int kMinFitHead = 32;
+
 }  // namespace
 
 CScriptTextLayout::CScriptTextLayout(bool rightToLeft)
@@ -171,6 +174,9 @@ void CScriptTextLayout::LayoutParagraph(QPainter& dc, QPoint& pos, const Bounds&
     int lineStart = 0;
     int widest = 0;
     int y = pos.y();
+    // Where ShapeRunForFit starts: more characters than the first line can hold at a
+    // fifth of the line height each, later a quarter more than the last line held.
+    int headGuess = available * 5 / std::max(lineHeight, 1) + 8;
     while (head != nullptr) {
         int lineWidth = 0;
         int lineChars = 0;
@@ -178,7 +184,8 @@ void CScriptTextLayout::LayoutParagraph(QPainter& dc, QPoint& pos, const Bounds&
         ScriptRun* current = head;
         ScriptRun* nextLine = nullptr;  // first run of the next line
         int width = 0;
-        if (!ShapeRun(*current, lineStart, width)) {
+        int shaped = 0;  // characters of the current run the last shaping covered
+        if (!ShapeRunForFit(*current, lineStart, available, headGuess, width, shaped)) {
             ScriptRun::FreeList(head);
             return;
         }
@@ -190,7 +197,8 @@ void CScriptTextLayout::LayoutParagraph(QPainter& dc, QPoint& pos, const Bounds&
                 current = current->next;
                 if (current == nullptr)
                     break;
-                if (!ShapeRun(*current, lineStart + lineChars, width)) {
+                if (!ShapeRunForFit(*current, lineStart + lineChars, available - lineWidth,
+                                    headGuess - lineChars, width, shaped)) {
                     ScriptRun::FreeList(head);
                     return;
                 }
@@ -200,7 +208,7 @@ void CScriptTextLayout::LayoutParagraph(QPainter& dc, QPoint& pos, const Bounds&
             if (runCount < kMaxLineRuns && lineWidth < available) {
                 // Cut the run that does not fit; its glyph data is from the last shaping.
                 int kept = 0;
-                lineWidth += FitRun(*current, available - lineWidth, lineStart + lineChars,
+                lineWidth += FitRun(*current, shaped, available - lineWidth, lineStart + lineChars,
                                     lineChars == 0, kept);
                 if (kept > 0) {
                     lineChars += kept;
@@ -228,6 +236,7 @@ void CScriptTextLayout::LayoutParagraph(QPainter& dc, QPoint& pos, const Bounds&
         DrawLine(dc, y, bounds, lineStart, head, runCount, draw, recorded);
         y += lineHeight;
         lineStart += lineChars;
+        headGuess = lineChars + lineChars / 4 + 4;
         ScriptRun::FreeList(head, nextLine);
         head = nextLine;
     }
@@ -254,20 +263,51 @@ ScriptRun* CScriptTextLayout::ItemizeRuns() {
     return head;
 }
 
-bool CScriptTextLayout::ShapeRun(const ScriptRun& run, int firstChar, int& width) {
+bool CScriptTextLayout::ShapeRun(const ScriptRun& run, int firstChar, int& width, int length) {
     ScriptTextBuffer& b = *buffer;
     return platform::ScriptShaper::Shape(
-        scriptCache, b.wideText.data() + firstChar, run.length, b.maxGlyphs, run.analysis,
-        b.glyphs.data(), b.clusterMap.data(), b.visualAttributes.data(), b.advances.data(),
-        b.glyphOffsets.data(), &glyphCount, &width, &glyphFace);
+        scriptCache, b.wideText.data() + firstChar, length < 0 ? run.length : length, b.maxGlyphs,
+        run.analysis, b.glyphs.data(), b.clusterMap.data(), b.visualAttributes.data(),
+        b.advances.data(), b.glyphOffsets.data(), &glyphCount, &width, &glyphFace);
 }
 
-int CScriptTextLayout::FitRun(ScriptRun& run, int remaining, int firstChar, bool lineEmpty,
-                              int& kept) {
+// Trying a long run on a line means shaping all of it for every line, which grows with
+// the square of its length. Its head tells the same once the head alone is wider than the
+// room left: the head ends after white space, where neither joining nor line breaking looks
+// across, so the characters a line can keep are shaped and broken just as in the whole run.
+// headGuess is where to start; a head that still fits is doubled.
+bool CScriptTextLayout::ShapeRunForFit(const ScriptRun& run, int firstChar, int room, int headGuess,
+                                       int& width, int& shapedLength) {
+    shapedLength = run.length;
+    const char16_t* text = buffer->wideText.data() + firstChar;
+    const int first = std::max(headGuess, kMinFitHead);
+    if (run.length <= first + first / 2)
+        return ShapeRun(run, firstChar, width);  // not worth a head of its own
+    for (int head = first; head < run.length; head *= 2) {
+        int end = head;
+        while (end < run.length && !(platform::ScriptBreaker::IsWhiteSpace(text[end - 1]) &&
+                                     !platform::ScriptBreaker::IsWhiteSpace(text[end])))
+            ++end;
+        if (end >= run.length)
+            break;
+        if (!ShapeRun(run, firstChar, width, end))
+            break;
+        if (width > room) {
+            shapedLength = end;
+            return true;
+        }
+        head = end;
+    }
+    return ShapeRun(run, firstChar, width);
+}
+
+int CScriptTextLayout::FitRun(ScriptRun& run, int fitLength, int remaining, int firstChar,
+                              bool lineEmpty, int& kept) {
     ScriptTextBuffer& b = *buffer;
-    const int length = run.length;
+    // The characters the last shaping covered: the whole run, or its head.
+    const int length = fitLength;
     int* widths = b.logicalWidths.data();
-    kept = length;  // on failure the whole run stays and adds nothing
+    kept = run.length;  // on failure the whole run stays and adds nothing
     if (!platform::ScriptShaper::GetLogicalWidths(run.analysis, length, glyphCount,
                                                   b.advances.data(), b.clusterMap.data(),
                                                   b.visualAttributes.data(), widths))
@@ -302,7 +342,7 @@ int CScriptTextLayout::FitRun(ScriptRun& run, int remaining, int firstChar, bool
         w += widths[k];
         ++k;
     }
-    if (k > 0 && k < length)
+    if (k > 0 && k < run.length)
         run.SplitAfter(k);
     kept = k;
     return w;

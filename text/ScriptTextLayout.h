@@ -85,8 +85,11 @@ private:
     };
     void LayoutParagraph(QPainter& dc, QPoint& pos, const Bounds& bounds, bool draw);
     ScriptRun* ItemizeRuns();
-    bool ShapeRun(const ScriptRun& run, int firstChar, int& width);
-    int FitRun(ScriptRun& run, int remaining, int firstChar, bool lineEmpty, int& kept);
+    bool ShapeRun(const ScriptRun& run, int firstChar, int& width, int length = -1);
+    bool ShapeRunForFit(const ScriptRun& run, int firstChar, int room, int headGuess, int& width,
+                        int& shapedLength);
+    int FitRun(ScriptRun& run, int fitLength, int remaining, int firstChar, bool lineEmpty,
+               int& kept);
     void DrawLine(QPainter& dc, int y, const Bounds& bounds, int lineStart, ScriptRun* runs,
                   int runCount, bool draw, RecordedLine* recorded);
     bool DrawRun(QPainter& dc, int& x, int y, const ScriptRun& run, int firstChar,
