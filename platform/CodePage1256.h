@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ public:
     static constexpr char kDefaultChar = '?';
 
     static std::string FromUtf16(std::u16string_view text);
+    // Writes the code-page form of text to out, which has room for text.size() bytes and
+    // may be written anywhere within them, and returns its length.
+    static std::size_t FromUtf16(std::u16string_view text, char* out);
     static std::u16string ToUtf16(std::string_view text);
 };
 

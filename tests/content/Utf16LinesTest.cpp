@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -128,6 +131,26 @@ TEST(Utf16LinesLimits, ALongLineWithinTheFileLimitIsReadOnceAndCut) {
     ASSERT_EQ(read.status, Utf16Lines::Status::Read);
     ASSERT_EQ(read.lines.size(), 1u);
     EXPECT_EQ(read.lines[0], std::string(2047, '?'));
+}
+
+// A pipe tells no size, as the system's special files do not: the reader reads on until the
+// end rather than trusting the size.
+TEST(Utf16LinesLimits, AFileThatTellsNoSizeIsReadToItsEnd) {
+    testdata::TempDataFolder data;
+    const QString path = data.DataPath("lines.txt");
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const std::u16string line(300, u'a');
+    const QByteArray bytes = testdata::Utf16File({line, line, u"b"});
+    std::thread writer([&] {
+        QFile pipe(path);
+        if (pipe.open(QIODevice::WriteOnly))
+            pipe.write(bytes);
+    });
+    const Utf16Lines read = ReadUtf16Lines(path);
+    writer.join();
+    ASSERT_EQ(read.status, Utf16Lines::Status::Read);
+    const std::string narrow(300, 'a');
+    EXPECT_EQ(read.lines, (std::vector<std::string>{narrow, narrow, "b"}));
 }
 
 }  // namespace
