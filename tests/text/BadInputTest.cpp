@@ -97,8 +97,28 @@ TEST_P(BadInput, ZeroAndNegativeRectanglesDrawNothingOnTheOwnPath) {
                 EXPECT_TRUE(d.rec.lines.empty());
             }
         }
-        // The system path wraps into what it is given; it must simply come back.
+        // The system path wraps into what it is given and draws at its placement.
+        if (GetParam() == Path::System && !InkBounds(d.image).isNull()) {
+            EXPECT_TRUE(d.rec.placement.adjusted(-8, -4, 8, 4).contains(InkBounds(d.image)));
+        }
     }
+}
+
+TEST(BadInputOwnPath, ALineOfMoreThanTwoHundredRunsIsClosedAtTwoHundred) {
+    // Latin letters and Arabic words take turns: every one is a run of its own.
+    std::u16string text;
+    for (int i = 0; i < 300; ++i)
+        text += i % 2 == 0 ? std::u16string(u"a") : std::u16string(u"\u0628");
+    const auto d =
+        DrawText(text, QRect(0, 0, 30000, 100), Path::Own, PinnedFont(4), QSize(400, 100));
+    ASSERT_GE(d.rec.lines.size(), 2u);
+    int chars = 0;
+    for (const auto& line : d.rec.lines) {
+        EXPECT_LE(line.runs.size(), 200u);
+        chars += line.chars;
+    }
+    EXPECT_EQ(d.rec.lines[0].runs.size(), 200u);
+    EXPECT_EQ(chars, 300);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPaths, BadInput, testing::Values(Path::Own, Path::System),
