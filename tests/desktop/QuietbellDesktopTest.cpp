@@ -1,229 +1,331 @@
-// The real program on a real desktop: Xvfb, openbox and tint2 (whose tray docks the icon
-// and reserves the panel strip), driven from outside with xdotool.
+// The real program on the test binary's desktop (DesktopSession: Xvfb, openbox, tint2 whose
+// tray docks the icon and reserves the panel strip), driven from outside with xdotool. The
+// program's windows are told apart by its pid and their place: the icon sits in the panel,
+// the popup grows out of the work area's bottom-right corner.
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
-#include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
+
+#include "TestMainDesktop.h"
 
 namespace {
 
+using namespace std::chrono_literals;
+
 const char* const kFakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+// systray_icon_size of the session's panel.
+constexpr int kIconSize = 24;
 
-QString Executable() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/quietbell");
-}
+struct Window {
+    unsigned long id = 0;
+    QRect geometry;
+};
 
-// Polls until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, int ms = 15000) {
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(100);
-    }
-    return true;
-}
-
-class Desktop : public testing::Test {
+class QuietbellDesktopTest : public testing::Test {
 protected:
     void SetUp() override {
-        for (const char* tool : {"Xvfb", "openbox", "tint2", "xdotool"})
-            if (QStandardPaths_findExecutable(tool).isEmpty())
-                GTEST_SKIP() << tool << " is not installed";
         if (!QFile::exists(kFakeTimeLibrary))
             GTEST_SKIP() << "faketime is not installed";
-        ASSERT_TRUE(QDir(home.path()).mkpath("config") && QDir(home.path()).mkpath("runtime"));
-        QFile::setPermissions(home.filePath("runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        StartServer();
-        Start("openbox", {});
-        Start("tint2", {});
-        ASSERT_TRUE(WaitFor([this] { return !Windows("--class", "tint2").isEmpty(); }));
+        // Every test starts from a fresh settings area.
+        ASSERT_TRUE(QDir(desktop.Home() + "/.config/Brindlewax").removeRecursively());
     }
 
-    void TearDown() override {
-        // Everything we started, by its own process, the server last.
-        for (auto it = processes.rbegin(); it != processes.rend(); ++it) {
-            (*it)->terminate();
-            if (!(*it)->waitForFinished(3000))
-                (*it)->kill();
-            (*it)->waitForFinished(3000);
+    void TearDown() override { desktop.StopCompositor(); }
+
+    // A set wall clock (faketime preloaded into the program itself, so that the process we
+    // start, signal and wait for is the program); the clock runs on from there. The default
+    // leaves nine minutes before the first timed reminder, whatever the real time.
+    ChildProcess StartProgram(const std::string& fakeTime = "2024-03-14 10:00:20") const {
+        ChildProcess::Strings environment = desktop.Environment();
+        environment.push_back(std::string("LD_PRELOAD=") + kFakeTimeLibrary);
+        environment.push_back("FAKETIME=@" + fakeTime);
+        environment.push_back("FAKETIME_DONT_FAKE_MONOTONIC=1");
+        const QString executable = QCoreApplication::applicationDirPath() + "/quietbell";
+        return ChildProcess::Start({executable.toStdString()}, environment,
+                                   (desktop.Home() + "/quietbell.log").toStdString());
+    }
+
+    std::vector<Window> WindowsOf(const ChildProcess& program) const {
+        const ChildProcess::Result found = desktop.Run(
+            {"xdotool", "search", "--onlyvisible", "--pid", std::to_string(program.Pid())});
+        std::vector<Window> windows;
+        for (const QString& line :
+             QString::fromStdString(found.output).split('\n', Qt::SkipEmptyParts)) {
+            const unsigned long id = line.trimmed().toULong();
+            windows.push_back({id, desktop.WindowGeometry(id)});
         }
+        return windows;
     }
 
-    static QString QStandardPaths_findExecutable(const char* name) {
-        QProcess which;
-        which.start("sh", {"-c", QStringLiteral("command -v %1").arg(name)});
-        which.waitForFinished();
-        return QString::fromLocal8Bit(which.readAllStandardOutput()).trimmed();
+    bool InPanel(const QRect& rect) const { return rect.top() > desktop.WorkArea().bottom(); }
+
+    bool AtWorkAreaCorner(const QRect& rect) const {
+        const QRect area = desktop.WorkArea();
+        // The shown popup stands one pixel above the edge it rose from.
+        return rect.right() == area.right() && area.bottom() - rect.bottom() <= 1;
     }
 
-    QProcessEnvironment Environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display);
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        env.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-        return env;
-    }
-
-    void StartServer() {
-        auto server = std::make_unique<QProcess>();
-        server->setProcessChannelMode(QProcess::SeparateChannels);
-        server->start("Xvfb",
-                      {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        ASSERT_TRUE(server->waitForStarted());
-        ASSERT_TRUE(WaitFor([&] {
-            server->waitForReadyRead(100);
-            display += QString::fromLatin1(server->readAllStandardOutput());
-            return display.contains('\n');
-        }));
-        display = ":" + display.trimmed();
-        processes.push_back(std::move(server));
-    }
-
-    QProcess* Start(const QString& program, const QStringList& args, QProcessEnvironment env = {}) {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(env.isEmpty() ? Environment() : env);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(program, args);
-        EXPECT_TRUE(process->waitForStarted());
-        processes.push_back(std::move(process));
-        return processes.back().get();
-    }
-
-    // A set wall clock through libfaketime preloaded into the program itself, so that the
-    // process we start, signal and wait for is the program.
-    QProcess* StartQuietbell(const QString& fakeTime = {}) {
-        QProcessEnvironment env = Environment();
-        if (!fakeTime.isEmpty()) {
-            env.insert("LD_PRELOAD", kFakeTimeLibrary);
-            env.insert("FAKETIME", fakeTime);
-            env.insert("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+    std::optional<Window> TrayIcon(const ChildProcess& program) const {
+        for (const Window& window : WindowsOf(program)) {
+            if (window.geometry.size() == QSize(kIconSize, kIconSize) && InPanel(window.geometry))
+                return window;
         }
-        return Start(Executable(), {}, env);
+        return std::nullopt;
     }
 
-    // The message box: the only window of the second copy.
-    QString MessageBoxWindow(QProcess* copy) {
-        return Run({"search", "--onlyvisible", "--pid", QString::number(copy->processId())})
-            .section('\n', 0, 0);
-    }
-
-    QString Run(const QStringList& args) {
-        QProcess tool;
-        tool.setProcessEnvironment(Environment());
-        tool.start("xdotool", args);
-        tool.waitForFinished(5000);
-        return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
-    }
-
-    QStringList Windows(const QString& how, const QString& pattern) {
-        return Run({"search", "--onlyvisible", how, pattern}).split('\n', Qt::SkipEmptyParts);
-    }
-
-    // The tray icon is the program's 22-pixel window inside the panel strip.
-    QString TrayIconWindow() {
-        for (const QString& w : Windows("--class", "quietbell")) {
-            const QString geometry = Run({"getwindowgeometry", w});
-            if (geometry.contains("Geometry: 22x22") || geometry.contains("Geometry: 24x24"))
-                return w;
+    std::optional<Window> Popup(const ChildProcess& program) const {
+        for (const Window& window : WindowsOf(program)) {
+            if (AtWorkAreaCorner(window.geometry))
+                return window;
         }
-        return {};
+        return std::nullopt;
     }
 
-    void ClickTray(const QString& button) {
-        const QString w = TrayIconWindow();
-        ASSERT_FALSE(w.isEmpty());
-        Run({"mousemove", "--window", w, "11", "11", "click", button});
+    // Any other window of the program near its icon: the icon's tooltip or the tray menu
+    // (the tests ask once no popup shows).
+    std::optional<Window> NearTheIcon(const ChildProcess& program) const {
+        const std::optional<Window> icon = TrayIcon(program);
+        if (!icon)
+            return std::nullopt;
+        const QRect near = icon->geometry.adjusted(-300, -300, 300, 300);
+        for (const Window& window : WindowsOf(program)) {
+            if (window.id != icon->id && near.contains(window.geometry.center()))
+                return window;
+        }
+        return std::nullopt;
     }
 
-    QVariant Stored(const char* key) {
-        QSettings settings(home.filePath("config/Brindlewax/quietbell.conf"), QSettings::IniFormat);
+    bool WaitForIcon(const ChildProcess& program) const {
+        return DesktopSession::WaitFor([&] { return TrayIcon(program).has_value(); });
+    }
+
+    // The start-up phrase rises and goes by itself.
+    bool WaitForStartupPhraseGone(const ChildProcess& program) const {
+        return DesktopSession::WaitFor([&] { return Popup(program).has_value(); }) &&
+               WaitForNoPopup(program);
+    }
+
+    // Gone for good: a window that is being moved can be missed by one look.
+    bool WaitForNoPopup(const ChildProcess& program) const {
+        std::optional<std::chrono::steady_clock::time_point> goneSince;
+        return DesktopSession::WaitFor(
+            [&] {
+                if (Popup(program)) {
+                    goneSince.reset();
+                    return false;
+                }
+                const auto now = std::chrono::steady_clock::now();
+                goneSince = goneSince.value_or(now);
+                return now - *goneSince >= 1s;
+            },
+            30s);
+    }
+
+    bool ClickIcon(const ChildProcess& program, int button, int clicks = 1) const {
+        const std::optional<Window> icon = TrayIcon(program);
+        return icon &&
+               desktop.Run({"xdotool", "mousemove", "--sync", "--window", std::to_string(icon->id),
+                            "12", "12", "click", "--repeat", std::to_string(clicks), "--delay",
+                            "80", std::to_string(button)})
+                       .exitCode == 0;
+    }
+
+    bool Keys(unsigned long window, const ChildProcess::Strings& keys) const {
+        ChildProcess::Strings argv = {"xdotool", "windowactivate", "--sync", std::to_string(window),
+                                      "key",     "--delay",        "50"};
+        argv.insert(argv.end(), keys.begin(), keys.end());
+        return desktop.Run(argv).exitCode == 0;
+    }
+
+    // The program's windows that a taskbar lists: managed by the window manager
+    // (_NET_CLIENT_LIST) and not marked to skip the taskbar.
+    std::vector<unsigned long> TaskbarEntries(const ChildProcess& program) const {
+        const QString clients = QString::fromStdString(
+            desktop.Run({"xprop", "-root", "-notype", "_NET_CLIENT_LIST"}).output);
+        std::vector<unsigned long> entries;
+        const QRegularExpression hex("0x[0-9a-f]+");
+        for (const QRegularExpressionMatch& match : hex.globalMatch(clients)) {
+            const std::string id = match.captured().toStdString();
+            const std::string properties =
+                desktop.Run({"xprop", "-id", id, "-notype", "_NET_WM_PID", "_NET_WM_STATE"}).output;
+            if (properties.find("_NET_WM_PID = " + std::to_string(program.Pid())) !=
+                    std::string::npos &&
+                properties.find("_NET_WM_STATE_SKIP_TASKBAR") == std::string::npos)
+                entries.push_back(std::stoul(id, nullptr, 16));
+        }
+        return entries;
+    }
+
+    QString SettingsFile() const { return desktop.Home() + "/.config/Brindlewax/quietbell.conf"; }
+
+    QVariant Stored(const char* key) const {
+        QSettings settings(SettingsFile(), QSettings::IniFormat);
         return settings.value(QStringLiteral("Preferences/") + key);
     }
 
-    void Store(const char* key, int value) {
-        QSettings settings(home.filePath("config/Brindlewax/quietbell.conf"), QSettings::IniFormat);
+    void Store(const char* key, int value) const {
+        QSettings settings(SettingsFile(), QSettings::IniFormat);
         settings.setValue(QStringLiteral("Preferences/") + key, value);
     }
 
-    bool Ended(QProcess* process, int ms = 10000) {
-        return process->state() == QProcess::NotRunning || process->waitForFinished(ms);
-    }
-
-    QTemporaryDir home;
-    QString display;
-    std::vector<std::unique_ptr<QProcess>> processes;
+    DesktopSession& desktop = TheDesktop();
 };
 
-TEST_F(Desktop, SplashGoesTrayDocksMenuExitKeepsAllPreferences) {
-    QProcess* program = StartQuietbell();
-    ASSERT_TRUE(WaitFor([this] { return !Windows("--name", "^Quietbell$").isEmpty(); }));
-    ASSERT_TRUE(WaitFor([this] { return !TrayIconWindow().isEmpty(); }));
+TEST_F(QuietbellDesktopTest, StartPictureGoesIconDocksStartupPhraseRisesBottomRight) {
+    ChildProcess program = StartProgram();
+    ASSERT_TRUE(
+        DesktopSession::WaitFor([&] { return !desktop.FindWindows("^Quietbell$").empty(); }));
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return Popup(program).has_value(); }));
     // The start picture hides itself on the second tick.
-    EXPECT_TRUE(WaitFor([this] { return Windows("--name", "^Quietbell$").isEmpty(); }, 6000));
+    EXPECT_TRUE(
+        DesktopSession::WaitFor([&] { return desktop.FindWindows("^Quietbell$").empty(); }, 6s));
+    EXPECT_TRUE(WaitForNoPopup(program));
+    EXPECT_TRUE(program.Running());
+}
 
-    ClickTray("3");
-    ASSERT_TRUE(WaitFor([this] { return !Windows("--class", "quietbell").isEmpty(); }));
+// Only the start picture has a taskbar entry, and only while it shows: the popup and the
+// tray icon's window are not windows a user switches to.
+TEST_F(QuietbellDesktopTest, OnlyTheVisibleStartPictureHasATaskbarEntry) {
+    ChildProcess program = StartProgram();
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return Popup(program).has_value(); }));
+    const std::vector<unsigned long> picture = desktop.FindWindows("^Quietbell$");
+    ASSERT_EQ(picture.size(), 1u);
+    EXPECT_EQ(TaskbarEntries(program), picture);
+    ASSERT_TRUE(
+        DesktopSession::WaitFor([&] { return desktop.FindWindows("^Quietbell$").empty(); }, 6s));
+    EXPECT_TRUE(DesktopSession::WaitFor([&] { return TaskbarEntries(program).empty(); }));
+    ASSERT_TRUE(WaitForNoPopup(program));
+    EXPECT_TRUE(TaskbarEntries(program).empty());
+}
+
+TEST_F(QuietbellDesktopTest, TrayMenuExitEndsRemovesTheIconAndKeepsAllPreferences) {
+    ChildProcess program = StartProgram();
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(WaitForStartupPhraseGone(program));
+    ASSERT_TRUE(ClickIcon(program, 3));
+    std::optional<Window> menu;
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return (menu = NearTheIcon(program)).has_value(); }));
     // The menu opens with About first; Up from the top wraps to the last entry, Exit.
-    QThread::msleep(300);
-    Run({"key", "Up", "Return"});
-    ASSERT_TRUE(Ended(program));
-    EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
+    ASSERT_TRUE(desktop.Run({"xdotool", "key", "--delay", "50", "Up", "Return"}).exitCode == 0);
+    ASSERT_TRUE(program.WaitForExit(10s));
+    EXPECT_EQ(program.ExitCode(), 0);
+    EXPECT_TRUE(desktop.FindWindowsByClass("^quietbell$").empty());
     for (const char* key : {"Bring Window To Top", "Hide when minimized", "Enable Popup Mirel",
                             "Popup Mirel Interval", "Popup Mirel Font Size", "Hijri Date Adjust",
                             "Popup Mirel Index", "Arabic Interface"})
         EXPECT_TRUE(Stored(key).isValid()) << key;
 }
 
-TEST_F(Desktop, SecondCopyShowsTheMessageAndTheFirstRunsOn) {
-    QProcess* first = StartQuietbell();
-    ASSERT_TRUE(WaitFor([this] { return !TrayIconWindow().isEmpty(); }));
-    QProcess* second = StartQuietbell();
-    // The message box carries the application name as its caption.
-    ASSERT_TRUE(WaitFor([this, second] { return !MessageBoxWindow(second).isEmpty(); }));
-    EXPECT_EQ(second->state(), QProcess::Running);
-    Run({"windowactivate", "--sync", MessageBoxWindow(second), "key", "Return"});
-    ASSERT_TRUE(Ended(second));
-    EXPECT_EQ(first->state(), QProcess::Running);
-    EXPECT_FALSE(TrayIconWindow().isEmpty());
+TEST_F(QuietbellDesktopTest, SecondCopyShowsTheMessageAndEndsAfterOkWhileTheFirstRunsOn) {
+    ChildProcess first = StartProgram();
+    ASSERT_TRUE(WaitForIcon(first));
+    ChildProcess second = StartProgram();
+    // The message box is the second copy's only window.
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return !WindowsOf(second).empty(); }));
+    EXPECT_TRUE(second.Running());
+    ASSERT_TRUE(Keys(WindowsOf(second).front().id, {"Return"}));
+    ASSERT_TRUE(second.WaitForExit(10s));
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(TrayIcon(first).has_value());
 }
 
-TEST_F(Desktop, ReminderAtTheClockFromTheStoredPositionAndSigtermSavesIt) {
+TEST_F(QuietbellDesktopTest, ReminderAtTheClockFromTheStoredPositionAndSigtermSavesIt) {
     Store("Popup Mirel Index", 7);
-    // The wall clock of this process starts at hh:09:55 and runs on.
-    QProcess* program = StartQuietbell("@2024-03-14 10:09:55");
-    ASSERT_TRUE(WaitFor([this] { return !TrayIconWindow().isEmpty(); }));
+    ChildProcess program = StartProgram("2024-03-14 10:09:30");
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(WaitForStartupPhraseGone(program));
     // The reminder at 10:10:00 takes phrase 7 and moves the position to 8.
-    QThread::msleep(8000);
-    program->terminate();
-    ASSERT_TRUE(Ended(program));
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return Popup(program).has_value(); }, 40s));
+    EXPECT_EQ(program.Stop(), 0);
     EXPECT_EQ(Stored("Popup Mirel Index").toInt(), 8);
 }
 
-TEST_F(Desktop, LeftClickShowsTheLastPhraseAgainWithoutMovingOn) {
+TEST_F(QuietbellDesktopTest, LeftClickShowsTheLastPhraseAgainWithoutMovingOn) {
     Store("Popup Mirel Index", 7);
-    QProcess* program = StartQuietbell();
-    ASSERT_TRUE(WaitFor([this] { return !TrayIconWindow().isEmpty(); }));
-    ClickTray("1");
-    QThread::msleep(500);
-    program->terminate();
-    ASSERT_TRUE(Ended(program));
+    ChildProcess program = StartProgram();
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(WaitForStartupPhraseGone(program));
+    ASSERT_TRUE(ClickIcon(program, 1));
+    EXPECT_TRUE(DesktopSession::WaitFor([&] { return Popup(program).has_value(); }));
+    EXPECT_EQ(program.Stop(), 0);
     // Re-show takes the phrase before the position and leaves the position where it was.
     EXPECT_EQ(Stored("Popup Mirel Index").toInt(), 7);
+}
+
+// With a compositor the closing dialog leaves its fading image; the new interval is saved at
+// once and the next reminder follows it: with 1 minute it comes at 10:01:00, where the
+// default of 10 would wait until 10:10:00.
+TEST_F(QuietbellDesktopTest, DoubleClickOpensPreferencesAndOkTakesTheNewInterval) {
+    ASSERT_TRUE(desktop.StartCompositor()) << desktop.Error();
+    Store("Popup Mirel Index", 7);
+    ChildProcess program = StartProgram();
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(WaitForStartupPhraseGone(program));
+    ASSERT_TRUE(ClickIcon(program, 1, 2));
+    std::vector<unsigned long> dialog;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] { return (dialog = desktop.FindWindows("^Preferences$")).size() == 1; }));
+    const QRect dialogRect = desktop.WindowGeometry(dialog.front());
+
+    // The focus starts on Enable; Tab selects the whole interval text.
+    ASSERT_TRUE(Keys(dialog.front(), {"Tab", "1", "Return"}));
+    ASSERT_TRUE(
+        DesktopSession::WaitFor([&] { return desktop.FindWindows("^Preferences$").empty(); }));
+    auto fadeImage = [&] {
+        for (const Window& window : WindowsOf(program)) {
+            if (window.geometry.contains(dialogRect))
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(DesktopSession::WaitFor(fadeImage, 2s));
+    EXPECT_TRUE(DesktopSession::WaitFor([&] { return !fadeImage(); }, 5s));
+    EXPECT_TRUE(
+        DesktopSession::WaitFor([&] { return Stored("Popup Mirel Interval").toInt() == 1; }));
+
+    // The double click's first press showed the last phrase again; then comes the reminder.
+    ASSERT_TRUE(WaitForNoPopup(program));
+    EXPECT_TRUE(DesktopSession::WaitFor([&] { return Popup(program).has_value(); }, 75s));
+    EXPECT_EQ(program.Stop(), 0);
+    EXPECT_EQ(Stored("Popup Mirel Index").toInt(), 8);
+}
+
+// The panel restarts: Qt docks the icon again in the new tray, and its tooltip is still
+// there (an empty tooltip would show no tip at all).
+TEST_F(QuietbellDesktopTest, PanelRestartDocksTheIconAgainWithItsTooltip) {
+    ChildProcess program = StartProgram();
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(WaitForStartupPhraseGone(program));
+    // The tip comes after the pointer comes to rest on the icon; a few tries allow for a
+    // pointer the tray has not yet seen arrive.
+    auto tooltipShows = [&] {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const std::optional<Window> icon = TrayIcon(program);
+            if (icon && desktop.MoveMouse(QPoint(600, 300)) &&
+                DesktopSession::WaitFor([&] { return !NearTheIcon(program); }) &&
+                desktop.MoveMouse(icon->geometry.center() - QPoint(2, 2)) &&
+                desktop.MoveMouse(icon->geometry.center()) &&
+                DesktopSession::WaitFor([&] { return NearTheIcon(program).has_value(); }, 4s))
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(tooltipShows());
+
+    ASSERT_TRUE(desktop.SetPanel(DesktopSession::Panel::Bottom)) << desktop.Error();
+    ASSERT_TRUE(WaitForIcon(program));
+    EXPECT_TRUE(tooltipShows());
+    EXPECT_TRUE(program.Running());
 }
 
 }  // namespace
