@@ -19,6 +19,15 @@ QImage ReadPicture(std::span<const std::uint8_t> block, const char* format = nul
     return reader.read();
 }
 
+// The frame's part of a picture decoded at the size of the logical screen, in the format the
+// animation draws. A frame that covers the whole picture keeps the decoded pixels themselves,
+// converted in place, rather than a copy.
+QImage CutToFrame(QImage decoded, const QRect& rect) {
+    if (rect != decoded.rect())
+        decoded = decoded.copy(rect);
+    return std::move(decoded).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 }  // namespace
 
 CGifPlayer::CGifPlayer(QWidget* parent, std::unique_ptr<CManualResetEvent> stopEvent)
@@ -73,28 +82,30 @@ bool CGifPlayer::LoadStill(std::span<const std::uint8_t> block) {
     return PrepareSurface(m_nWidth, m_nHeight);
 }
 
-// Each frame is decoded once, here, from its own one-frame GIF; a frame Qt refuses is
-// dropped. Frames are cut to the logical screen, outside of which nothing shows.
+// Each frame is decoded once, here, from its own one-frame GIF, as soon as it is cut out, so
+// that only one wrapped frame is held at a time; a frame Qt refuses is dropped. Frames are cut
+// to the logical screen, outside of which nothing shows.
 bool CGifPlayer::LoadAnimation(CGifBlockWalk& walk) {
-    const QRect screen(0, 0, m_nWidth, m_nHeight);
     std::vector<GifFrame> frames;
     std::int64_t decodedBytes = 0;
-    for (const GifFrameBlock& block : walk.ExtractFrames()) {
-        const QImage decoded = ReadPicture(block.bytes, "GIF");
+    walk.RewindToFirstBlock();
+    while (const auto block = walk.ExtractNextFrame()) {
+        QImage decoded = ReadPicture(block->bytes, "GIF");
         if (decoded.isNull())
             continue;
         const QRect rect =
-            QRect(block.info.left, block.info.top, block.info.width, block.info.height) & screen;
+            QRect(block->info.left, block->info.top, block->info.width, block->info.height) &
+            QRect(0, 0, m_nWidth, m_nHeight);
         decodedBytes += std::int64_t{rect.width()} * rect.height() * 4;
         if (decodedBytes > kMaxDecodedBytes)
             break;
         GifFrame frame;
-        static_cast<GifFrameInfo&>(frame) = block.info;
+        static_cast<GifFrameInfo&>(frame) = block->info;
         frame.left = rect.left();
         frame.top = rect.top();
         frame.width = rect.width();
         frame.height = rect.height();
-        frame.picture = decoded.copy(rect).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        frame.picture = CutToFrame(std::move(decoded), rect);
         frames.push_back(std::move(frame));
     }
     if (frames.empty())
