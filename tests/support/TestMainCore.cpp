@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Brindlewax");

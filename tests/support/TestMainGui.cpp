@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 // Widget tests draw on the offscreen platform unless a test run names another.
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
