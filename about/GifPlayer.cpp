@@ -5,6 +5,9 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
+#include <memory>
+
 #include "about/GifBlockWalk.h"
 #include "about/Himetric.h"
 
@@ -19,13 +22,47 @@ QImage ReadPicture(std::span<const std::uint8_t> block, const char* format = nul
     return reader.read();
 }
 
-// The frame's part of a picture decoded at the size of the logical screen, in the format the
-// animation draws. A frame that covers the whole picture keeps the decoded pixels themselves,
-// converted in place, rather than a copy.
-QImage CutToFrame(QImage decoded, const QRect& rect) {
-    if (rect != decoded.rect())
+// The pixels of every frame of one load in one block: one allocation a load rather than one a
+// frame, and a block the allocator can keep whole for the next load instead of handing a
+// hundred pieces back to the system, to be faulted in again.
+class CFrameBlock {
+public:
+    explicit CFrameBlock(std::size_t bytes) : m_block(new uchar[bytes]), m_nSize(bytes) {}
+
+    // The frame's part of a picture decoded at the size of the logical screen, converted to
+    // the format the animation draws as it is copied into the block; the picture holds a
+    // share of the block. Null for an empty part or when the block is full.
+    QImage Place(QImage decoded, QRect rect);
+
+private:
+    std::shared_ptr<uchar[]> m_block;
+    std::size_t m_nSize = 0;
+    std::size_t m_nUsed = 0;
+};
+
+QImage CFrameBlock::Place(QImage decoded, QRect rect) {
+    const std::size_t bytes = static_cast<std::size_t>(rect.width()) * rect.height() * 4;
+    if (rect.isEmpty() || bytes > m_nSize - m_nUsed)
+        return {};
+    // Outside the decoded picture a frame is transparent, as a copy of that part gives it.
+    if (!decoded.rect().contains(rect)) {
         decoded = decoded.copy(rect);
-    return std::move(decoded).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        rect = decoded.rect();
+    }
+    using Share = std::shared_ptr<uchar[]>;
+    auto share = std::make_unique<Share>(m_block);
+    QImage picture(
+        m_block.get() + m_nUsed, rect.width(), rect.height(), rect.width() * 4,
+        QImage::Format_ARGB32_Premultiplied, [](void* info) { delete static_cast<Share*>(info); },
+        share.get());
+    if (picture.isNull())
+        return {};
+    share.release();  // the picture's now, given back when its last copy goes
+    m_nUsed += bytes;
+    QPainter painter(&picture);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), decoded, rect);
+    return picture;
 }
 
 }  // namespace
@@ -59,14 +96,15 @@ bool CGifPlayer::LoadMemory(std::span<const std::uint8_t> block) {
     m_bGif = true;
     m_nWidth = walk.ScreenWidth();
     m_nHeight = walk.ScreenHeight();
-    switch (walk.CountFrames()) {
+    const int frameCount = walk.CountFrames();
+    switch (frameCount) {
         case 0:
             return false;
         case 1:
             m_pStill = ReadPicture(block, "GIF");
             return !m_pStill.isNull() && PrepareSurface(m_nWidth, m_nHeight);
         default:
-            return LoadAnimation(walk);
+            return LoadAnimation(walk, frameCount);
     }
 }
 
@@ -85,7 +123,11 @@ bool CGifPlayer::LoadStill(std::span<const std::uint8_t> block) {
 // Each frame is decoded once, here, from its own one-frame GIF, as soon as it is cut out, so
 // that only one wrapped frame is held at a time; a frame Qt refuses is dropped. Frames are cut
 // to the logical screen, outside of which nothing shows.
-bool CGifPlayer::LoadAnimation(CGifBlockWalk& walk) {
+bool CGifPlayer::LoadAnimation(CGifBlockWalk& walk, int frameCount) {
+    // Every frame is cut to the logical screen, so this many bytes hold them all.
+    const std::int64_t screenBytes = std::int64_t{m_nWidth} * m_nHeight * 4;
+    CFrameBlock pixels(
+        static_cast<std::size_t>(std::min(screenBytes * frameCount, kMaxDecodedBytes)));
     std::vector<GifFrame> frames;
     std::int64_t decodedBytes = 0;
     walk.RewindToFirstBlock();
@@ -105,7 +147,7 @@ bool CGifPlayer::LoadAnimation(CGifBlockWalk& walk) {
         frame.top = rect.top();
         frame.width = rect.width();
         frame.height = rect.height();
-        frame.picture = CutToFrame(std::move(decoded), rect);
+        frame.picture = pixels.Place(std::move(decoded), rect);
         frames.push_back(std::move(frame));
     }
     if (frames.empty())

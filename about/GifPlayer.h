@@ -39,7 +39,7 @@ protected:
 
 private:
     bool LoadStill(std::span<const std::uint8_t> block);
-    bool LoadAnimation(CGifBlockWalk& walk);
+    bool LoadAnimation(CGifBlockWalk& walk, int frameCount);
     bool PrepareSurface(int width, int height);
 
     int m_nWidth = 0;

@@ -233,6 +233,24 @@ TEST_F(SteppedPlayer, DisposalMethodsAndWrapAround) {
     EXPECT_EQ(Pixel(0, 0), kRed);
 }
 
+// Frames keep their transparent pixels and their place through the load, also where they hang
+// off the screen: white (index 3) is transparent in the second frame.
+TEST_F(SteppedPlayer, TransparentPixelsAndFramesOffTheScreenDrawAsDecoded) {
+    CGifWriter gif(4, 3, kPalette);
+    gif.GraphicControl(10, 1).Image(QRect(0, 0, 4, 3), FilledIndices(QRect(0, 0, 4, 3), 0));
+    gif.GraphicControl(10, 1, 3).Image(QRect(2, 1, 3, 3), {1, 3, 1, 3, 1, 1, 1, 1, 1});
+    ASSERT_TRUE(m_player->LoadMemory(gif.Bytes()));
+    m_player->Play();
+    m_event->AwaitWait(1);
+    m_event->Step();
+    m_event->AwaitWait(2);
+    EXPECT_EQ(Pixel(2, 1), kBlue);
+    EXPECT_EQ(Pixel(3, 1), kRed) << "a transparent pixel leaves the frame under it";
+    EXPECT_EQ(Pixel(2, 2), kRed);
+    EXPECT_EQ(Pixel(3, 2), kBlue);
+    EXPECT_EQ(Pixel(1, 1), kRed) << "nothing left of the frame's rectangle is touched";
+}
+
 TEST_F(SteppedPlayer, StopThenPlayResumesAtTheFrameOnShow) {
     ASSERT_TRUE(m_player->LoadMemory(DisposalFrames()));
     m_player->Play();
