@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
 
@@ -58,20 +60,58 @@ std::size_t icuFromUtf16(std::u16string_view text, char* out) {
 // ICU's result for each UTF-16 unit outside the surrogates, so that a text costs one
 // look-up a unit rather than one ICU call. A unit may give no byte at all: ICU drops the
 // default-ignorable characters the code page lacks (U+FEFF, U+2060 and their like).
-struct UnitTable {
+// The table is filled a page of 256 units at a time, when a text first needs that page:
+// Arabic text touches three or four pages, so a start-up pays for those alone.
+class UnitTable {
+public:
     struct Entry {
         char byte = 0;
         std::uint8_t count = 0;
     };
+    static constexpr std::size_t kPages = 0x100;
+
+    // The entries of every page that EnsurePage has seen.
+    const Entry* Entries() const { return entries.data(); }
+    void EnsurePage(std::size_t page) {
+        if (!filled[page].load(std::memory_order_acquire))
+            fillPage(page);
+    }
+
+private:
+    void fillPage(std::size_t page);
+
     std::array<Entry, 0x10000> entries{};
+    std::array<std::atomic<bool>, kPages> filled{};
+    std::mutex filling;
 };
 
-// One ICU call over all of those units; its offsets tell which unit each byte came from.
-UnitTable fillUnitTable() {
+// The pages one conversion has made sure of, so that the hot loop asks the shared table
+// only once a page.
+class ReadyPages {
+public:
+    explicit ReadyPages(UnitTable& table) : table(table) {}
+    void Ensure(char16_t unit) {
+        const std::size_t page = unit >> 8;
+        const std::uint64_t bit = std::uint64_t{1} << (page & 63);
+        if ((ready[page >> 6] & bit) == 0) {
+            table.EnsurePage(page);
+            ready[page >> 6] |= bit;
+        }
+    }
+
+private:
+    UnitTable& table;
+    std::array<std::uint64_t, UnitTable::kPages / 64> ready{};
+};
+
+// One ICU call over the page's units; its offsets tell which unit each byte came from.
+void UnitTable::fillPage(std::size_t page) {
+    const std::lock_guard lock(filling);
+    if (filled[page].load(std::memory_order_relaxed))
+        return;
     std::u16string units;
-    for (char32_t unit = 0; unit <= 0xFFFF; ++unit)
-        if (!isSurrogate(static_cast<char16_t>(unit)))
-            units.push_back(static_cast<char16_t>(unit));
+    for (std::size_t low = 0; low < 0x100; ++low)
+        units.push_back(static_cast<char16_t>(page << 8 | low));
     std::string bytes(units.size(), '\0');
     std::vector<int32_t> offsets(units.size(), -1);
     UConverter* conv = converter();
@@ -83,18 +123,17 @@ UnitTable fillUnitTable() {
                      offsets.data(), true, &status);
     if (U_FAILURE(status))
         throw std::runtime_error("ICU cannot convert to windows-1256");
-    UnitTable table;
     for (std::size_t i = 0; i < static_cast<std::size_t>(target - bytes.data()); ++i) {
-        UnitTable::Entry& entry = table.entries[units[static_cast<std::size_t>(offsets[i])]];
+        Entry& entry = entries[units[static_cast<std::size_t>(offsets[i])]];
         if (entry.count != 0)
             throw std::runtime_error("ICU gives windows-1256 two bytes for one character");
         entry = {bytes[i], 1};
     }
-    return table;
+    filled[page].store(true, std::memory_order_release);
 }
 
-const UnitTable& unitTable() {
-    static const UnitTable table = fillUnitTable();
+UnitTable& unitTable() {
+    static UnitTable table;
     return table;
 }
 
@@ -106,14 +145,18 @@ struct Progress {
 
 // Through the table, from where at stands up to the next surrogate or the end of text.
 Progress convertTableRun(std::u16string_view text, Progress at, char* out) {
-    const UnitTable::Entry* entries = unitTable().entries.data();
+    UnitTable& table = unitTable();
+    const UnitTable::Entry* entries = table.Entries();
+    ReadyPages pages(table);
     // Held apart from text: every byte written through out could alias it.
     const char16_t* units = text.data();
     const std::size_t n = text.size();
     std::size_t i = at.read;
     std::size_t length = at.written;
     while (i < n && !isSurrogate(units[i])) {
-        const UnitTable::Entry entry = entries[units[i++]];
+        const char16_t unit = units[i++];
+        pages.Ensure(unit);
+        const UnitTable::Entry entry = entries[unit];
         out[length] = entry.byte;
         length += entry.count;
     }
