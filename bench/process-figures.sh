@@ -17,49 +17,7 @@ cpu_seconds=${CPU_SECONDS:-300}
 faketime_lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
 programs=("$bin/qb_bench_bare_tray" "$bin/quietbell")
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-start_desktop() {
-  mkdir -p "$work/home/.config" "$work/runtime"
-  chmod 700 "$work/runtime"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" \
-    >"$work/Xvfb.log" 2>&1 &
-  pids+=($!)
-  local tries=0
-  until [[ -s $work/display ]]; do
-    ((++tries < 200)) || { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.05
-  done
-  export DISPLAY=":$(head -n1 "$work/display")" HOME="$work/home"
-  export XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-  unset WAYLAND_DISPLAY
-  openbox --sm-disable >"$work/openbox.log" 2>&1 &
-  pids+=($!)
-  cat >"$work/tint2rc" <<'RC'
-panel_items = TS
-panel_position = bottom center horizontal
-panel_size = 100% 32
-panel_layer = top
-strut_policy = follow_size
-systray_icon_size = 24
-RC
-  tint2 -c "$work/tint2rc" >"$work/tint2.log" 2>&1 &
-  pids+=($!)
-  tries=0
-  until xdotool search --onlyvisible --class tint2 >/dev/null 2>&1; do
-    ((++tries < 200)) || { echo "tint2 did not start" >&2; exit 1; }
-    sleep 0.05
-  done
-  sleep 1  # the tray selection follows the panel window
-}
+source "$top/tools/desktop-session.sh"
 
 now_ns() { date +%s%N; }
 
@@ -95,7 +53,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
-start_desktop
+start_desktop 1280x800 TS
 echo "desktop $DISPLAY: Xvfb + openbox + tint2; $runs starts each, idle $memory_seconds s + $cpu_seconds s"
 
 declare -A start_ms

@@ -7,47 +7,8 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin=$(cd "${1:-$top/build}/bin" && pwd)
 out=${2:-$top/docs/screenshot.png}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-wait_until() {
-  local tries=0
-  until "$@"; do
-    ((++tries < 300)) || { echo "gave up waiting for: $*" >&2; exit 1; }
-    sleep 0.05
-  done
-}
-
-mkdir -p "$work/home/.config" "$work/runtime"
-chmod 700 "$work/runtime"
-Xvfb -displayfd 3 -screen 0 1024x640x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-wait_until test -s "$work/display"
-export DISPLAY=":$(head -n1 "$work/display")" HOME="$work/home"
-export XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-cat >"$work/tint2rc" <<'RC'
-panel_items = TSC
-panel_position = bottom center horizontal
-panel_size = 100% 32
-panel_layer = top
-strut_policy = follow_size
-systray_icon_size = 24
-background_color = #303030 100
-time1_format = %H:%M
-RC
-tint2 -c "$work/tint2rc" >/dev/null 2>&1 &
-pids+=($!)
-wait_until xdotool search --onlyvisible --class tint2 >/dev/null
+source "$top/tools/desktop-session.sh"
+start_desktop 1024x640 TSC
 xsetroot -solid '#3a5f7d'
 "$bin/quietbell" >/dev/null 2>&1 &
 pids+=($!)
