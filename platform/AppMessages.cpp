@@ -5,15 +5,13 @@
 namespace platform {
 
 namespace {
-AppMessages::Handler& handler()
-{
+AppMessages::Handler& handler() {
     static AppMessages::Handler h;
     return h;
 }
 }  // namespace
 
-void AppMessages::Show(const QString& text, MessageIcon icon)
-{
+void AppMessages::Show(const QString& text, MessageIcon icon) {
     if (handler()) {
         handler()(AppMessage{text, icon});
         return;
@@ -21,8 +19,7 @@ void AppMessages::Show(const QString& text, MessageIcon icon)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-void AppMessages::SetHandler(Handler h)
-{
+void AppMessages::SetHandler(Handler h) {
     handler() = std::move(h);
 }
 
