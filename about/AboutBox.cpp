@@ -67,7 +67,8 @@ CAboutBox::CAboutBox(QWidget* parent)
     PlaceStatic(m_linkWebPage, "1010", kWebPage, units.Map(73, 60, 209, 8));
     PlaceStatic(m_linkSupportMail, "1009", kSupportMail, units.Map(73, 73, 209, 8));
     AddStatic(this, "Quietbell Version 1.01", units.Map(46, 9, 172, 8));
-    AddStatic(this, "Copyright (C) 2024-2025 The Quietbell developers", units.Map(7, 34, 275, 8));
+    AddStatic(this, "Copyright (C) 2026 Brindlewax. All rights reserved.",
+              units.Map(7, 34, 275, 8));
     AddStatic(this, "To register for future updates or send comments, send email to :",
               units.Map(7, 46, 275, 8));
     AddStatic(this,
