@@ -8,19 +8,29 @@
 #include "hijri/HijriCalendar.h"
 #include "mainwnd/TrayTip.h"
 #include "notifier/NotifierHost.h"
+#include "platform/AppMessages.h"
 #include "platform/Clock.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QScreen>
+#include <QTimer>
+
+const char* const CReminderDlg::kNoTrayMessage =
+    "Quietbell found no system tray on this desktop, so its icon cannot be shown there. "
+    "Its window stays in the task list instead: right-click the picture for About, "
+    "Preferences, Re-Show and Exit.\n\n"
+    "To get a tray, add a notification area (system tray) to your panel. On GNOME, install "
+    "and turn on the AppIndicator extension (Debian package "
+    "gnome-shell-extension-appindicator). Quietbell moves into the tray as soon as one is "
+    "there.";
 
 CReminderDlg::CReminderDlg()
     : QDialog(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_btnImage(this),
-      m_hIcon(QStringLiteral(":/images/quietbell.png")) {
+      m_hIcon(QStringLiteral(":/images/quietbell.png")),
+      m_trayMenu(traymenu::TrayMenu(), this) {
     setObjectName(QStringLiteral("102"));
     setWindowTitle(QStringLiteral("Quietbell"));
     setFixedSize(kClientSize);
@@ -55,8 +65,16 @@ bool CReminderDlg::OnInitDialog() {
     m_nTimerId = startTimer(kTimerPeriodMs, Qt::PreciseTimer);
     // Queued: the tray's own mouse handler must return before a menu or dialog opens,
     // since Exit removes the icon whose window is handling the click.
+    const auto queuedOnce =
+        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection);
     connect(&m_trayIcon, &QSystemTrayIcon::activated, this, &CReminderDlg::OnTrayNotify,
-            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
+            queuedOnce);
+    // Queued for the same reason, and because a menu entry chosen over D-Bus must have its
+    // answer sent before a dialog's own loop runs.
+    connect(&m_trayMenu, &CTrayMenu::commandChosen, this, &CReminderDlg::OnCommand, queuedOnce);
+    // Qt opens this menu on a right click in an XEmbed tray and exports it over DBusMenu to a
+    // StatusNotifierItem host; it is set before the icon shows, so the item has it at once.
+    m_trayIcon.setContextMenu(&m_trayMenu);
     TrayNotify(TrayRequest::Add, kMessage | kIcon | kTip, QString());
     RefreshTrayTip();
     return true;
@@ -70,7 +88,8 @@ void CReminderDlg::timerEvent(QTimerEvent* event) {
 void CReminderDlg::OnTimer() {
     const auto tick = m_scheduler.OnTick(platform::Clock::CurrentLocal(), m_prefsDlg.m_bEnable != 0,
                                          m_prefsDlg.m_nInterval);
-    if (tick.hideToTray)
+    // A tray that turns up later takes the window that stood in for it.
+    if (tick.hideToTray || (m_withoutTray && m_trayAvailable()))
         HideToTray();
     if (tick.reminderDue) {
         CPhraseStore::Instance()->ShowPhraseAt(-1);
@@ -92,8 +111,11 @@ void CReminderDlg::TrayNotify(TrayRequest request, int flags, const QString& tip
         setWindowIcon(m_hIcon);
         m_trayIcon.setIcon(m_hIcon);
     }
-    if (flags & kTip)
+    if (flags & kTip) {
         m_trayIcon.setToolTip(tip);
+        // Trays that show no tooltip still show the menu, so the date goes there too.
+        m_trayMenu.SetDateText(traytip::DateOf(tip));
+    }
     if (request == TrayRequest::Add)
         m_trayIcon.show();
 }
@@ -140,9 +162,7 @@ void CReminderDlg::OnTrayNotify(QSystemTrayIcon::ActivationReason reason) {
             ZoomFromTray();
             ShowPreferences();
             break;
-        case QSystemTrayIcon::Context:
-            TrackMenu(traymenu::TrayMenu(), QCursor::pos());
-            break;
+        // Context: Qt opens the menu set on the icon itself, or the tray shows it over D-Bus.
         default:
             break;
     }
@@ -153,28 +173,48 @@ void CReminderDlg::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CReminderDlg::OnContextMenu(const QPoint& screenPoint) {
-    TrackMenu(traymenu::ContextMenu(), screenPoint);
+    // Without a tray this menu is the only one left: it carries the tray menu, Exit and date.
+    if (m_withoutTray)
+        TrackMenu(traymenu::TrayMenu(), screenPoint, traytip::DateOf(m_trayIcon.toolTip()));
+    else
+        TrackMenu(traymenu::ContextMenu(), screenPoint);
 }
 
-// Menus are made from the table each time they open and go when they close.
-void CReminderDlg::TrackMenu(const std::vector<traymenu::Entry>& entries,
-                             const QPoint& screenPoint) {
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("1057"));
-    for (const traymenu::Entry& entry : entries) {
-        if (entry.command == traymenu::kSeparator)
-            menu.addSeparator();
-        else
-            menu.addAction(entry.text)->setData(entry.command);
-    }
-    if (QAction* chosen = menu.exec(screenPoint))
-        OnCommand(chosen->data().toInt());
+// The window's menus are made from the table each time they open and go when they close.
+void CReminderDlg::TrackMenu(const std::vector<traymenu::Entry>& entries, const QPoint& screenPoint,
+                             const QString& date) {
+    CTrayMenu menu(entries, this);
+    menu.SetDateText(date);
+    int chosen = traymenu::kSeparator;
+    connect(&menu, &CTrayMenu::commandChosen, this, [&chosen](int command) { chosen = command; });
+    menu.exec(screenPoint);
+    if (chosen != traymenu::kSeparator)
+        OnCommand(chosen);
 }
 
 void CReminderDlg::HideToTray() {
+    if (!m_trayAvailable()) {
+        StayWithoutTray();
+        return;
+    }
+    m_withoutTray = false;
     showMinimized();
     ZoomToTray();
     hide();
+}
+
+// Hiding with no tray to come back from would leave the program running out of reach: the
+// window stays in the task list, and the user is told once why and what to do.
+void CReminderDlg::StayWithoutTray() {
+    m_withoutTray = true;
+    showMinimized();
+    if (m_toldNoTray)
+        return;
+    m_toldNoTray = true;
+    // Shown from the event loop, not from inside the timer's tick: while the box is open its
+    // own loop goes on delivering the ticks, so reminders keep coming.
+    QTimer::singleShot(0, this,
+                       [] { platform::AppMessages::Show(QString::fromLatin1(kNoTrayMessage)); });
 }
 
 bool CReminderDlg::FindTrayNotifyRect(QRect& rect) const {
@@ -202,7 +242,9 @@ void CReminderDlg::ZoomFromTray() {
 
 void CReminderDlg::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !m_prefsDlg.m_bHideWhenMinimized)
+    // Without a tray a hidden window could not be brought back.
+    if (event->type() != QEvent::WindowStateChange || !m_prefsDlg.m_bHideWhenMinimized ||
+        m_withoutTray)
         return;
     if (isMinimized())
         hide();

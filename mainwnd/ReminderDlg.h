@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwnd/ReminderScheduler.h"
+#include "mainwnd/TrayMenu.h"
 #include "mainwnd/TrayMenuTable.h"
 #include "mainwnd/TrayZoom.h"
 #include "prefs/PreferencesDlg.h"
@@ -11,10 +12,9 @@
 #include <QIcon>
 #include <QSystemTrayIcon>
 
+#include <functional>
 #include <memory>
 #include <vector>
-
-class QMenu;
 
 // The program's only main window: the start picture for two seconds, then the tray
 // icon, the one-second timer that decides when a reminder is due, and the release of
@@ -25,6 +25,8 @@ public:
     // The main window is 252 x 89 dialog units of an 8-point dialog font.
     static constexpr QSize kClientSize{378, 145};
     static constexpr int kTimerPeriodMs = 1000;
+    // Said once when the start picture would hide but there is no tray to hide into.
+    static const char* const kNoTrayMessage;
 
     // Reads every preference; creates the calendar, the string table, the settings,
     // the phrase store (which sends the start-up phrase) and the notifier.
@@ -47,7 +49,13 @@ public:
     // Keeps the rotation position; the destructor calls it, and so does a session end.
     void SaveRotationPosition();
 
+    // Whether the desktop has a system tray now; Qt's own answer unless a test sets one.
+    void SetTrayProbe(std::function<bool()> probe) { m_trayAvailable = std::move(probe); }
+    // True while the window stands in for a missing tray.
+    bool WithoutTray() const { return m_withoutTray; }
+
     QSystemTrayIcon& TrayIcon() { return m_trayIcon; }
+    CTrayMenu& TrayMenu() { return m_trayMenu; }
     CPreferencesDlg& Preferences() { return m_prefsDlg; }
 
 public slots:
@@ -66,7 +74,9 @@ private:
 
     void OnClose();
     void TrayNotify(TrayRequest request, int flags, const QString& tip);
-    void TrackMenu(const std::vector<traymenu::Entry>& entries, const QPoint& screenPoint);
+    void TrackMenu(const std::vector<traymenu::Entry>& entries, const QPoint& screenPoint,
+                   const QString& date = QString());
+    void StayWithoutTray();
     bool FindTrayNotifyRect(QRect& rect) const;
     QRect NormalRect() const;
     void ZoomToTray();
@@ -79,6 +89,11 @@ private:
     int m_nTimerId = 0;
     CReminderScheduler m_scheduler;
     std::unique_ptr<CSplashPicture> m_splashPicture;
+    // Declared before the icon, which refers to it until it goes.
+    CTrayMenu m_trayMenu;
     QSystemTrayIcon m_trayIcon;
+    std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
+    bool m_withoutTray = false;
+    bool m_toldNoTray = false;
     CTrayZoom m_zoom;
 };

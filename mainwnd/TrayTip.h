@@ -9,7 +9,10 @@
 namespace traytip {
 
 inline constexpr int kMaxChars = 63;
+inline constexpr char kPrefix[] = "Quietbell: ";
 
 QString Compose(const std::string& hijriDate);
+// The date as a tooltip composed by Compose writes it, without the product name.
+QString DateOf(const QString& tip);
 
 }  // namespace traytip

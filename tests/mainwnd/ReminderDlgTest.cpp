@@ -1,4 +1,5 @@
 #include "mainwnd/ReminderDlg.h"
+#include "mainwnd/TrayTip.h"
 
 #include "app/PreferenceKeys.h"
 #include "app/SettingsStore.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -57,6 +59,24 @@ std::vector<std::string> WritePhraseFile(const QString& path) {
 
 std::string Label(const std::string& phrase) {
     return phrase.substr(0, phrase.find(' '));
+}
+
+// The texts of the visible entries, separators as "-".
+std::vector<QString> MenuTexts(const QMenu& menu) {
+    std::vector<QString> texts;
+    for (const QAction* action : menu.actions()) {
+        if (action->isVisible())
+            texts.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return texts;
+}
+
+QAction* EntryOf(const QMenu& menu, int command) {
+    for (QAction* action : menu.actions()) {
+        if (!action->isSeparator() && action->data().toInt() == command)
+            return action;
+    }
+    return nullptr;
 }
 
 QVariant StoredPreference(const char* key) {
@@ -110,6 +130,7 @@ protected:
 TEST_F(ReminderDlgTest, StartUpPhraseThenHideOnSecondTickThenClockAlignedReminder) {
     StorePreference(prefkeys::kPopupIndex, 5);
     CReminderDlg dlg;
+    dlg.SetTrayProbe([] { return true; });
     EXPECT_EQ(shown, std::vector<std::string>{"P0"});
     dlg.OnInitDialog();
     dlg.show();
@@ -162,6 +183,7 @@ TEST_F(ReminderDlgTest, NextRunContinuesFromTheSavedPosition) {
 
 TEST_F(ReminderDlgTest, EscapeAndSendToTrayDoWhatTheySay) {
     CReminderDlg dlg;
+    dlg.SetTrayProbe([] { return true; });
     dlg.OnInitDialog();
     dlg.show();
     QSignalSpy finished(&dlg, &QDialog::finished);
@@ -195,6 +217,7 @@ TEST_F(ReminderDlgTest, TooltipFollowsTheDateOnlyAtDueTicks) {
         EXPECT_TRUE(before.startsWith("Quietbell: "));
         TickThrough(dlg, At(23, 59, 51), QDateTime(day.addDays(1), QTime(0, 0, 30)));
         const QString after = dlg.TrayIcon().toolTip();
+        EXPECT_EQ(MenuTexts(dlg.TrayMenu()).front(), traytip::DateOf(after));
         // Past midnight the date moves on only where a reminder came.
         if (enable)
             EXPECT_NE(after, before) << after.toStdString();
@@ -202,6 +225,73 @@ TEST_F(ReminderDlgTest, TooltipFollowsTheDateOnlyAtDueTicks) {
             EXPECT_EQ(after, before);
         dlg.close();
     }
+}
+
+// The menu on the icon is the one a tray shows (over D-Bus or on a right click): today's
+// date greyed on top, exactly as the tooltip writes it, then the table's commands.
+TEST_F(ReminderDlgTest, TrayMenuOnTheIconStartsWithTheGreyedDateThenTheCommands) {
+    CReminderDlg dlg;
+    dlg.OnInitDialog();
+    EXPECT_EQ(dlg.TrayIcon().contextMenu(), &dlg.TrayMenu());
+    const QString date = traytip::DateOf(dlg.TrayIcon().toolTip());
+    ASSERT_FALSE(date.isEmpty());
+    EXPECT_EQ("Quietbell: " + date, dlg.TrayIcon().toolTip());
+    EXPECT_EQ(MenuTexts(dlg.TrayMenu()),
+              (std::vector<QString>{date, "-", "&About Quietbell...", "&Preferences...",
+                                    "&Re-Show Mirel Popup", "-", "&Exit"}));
+    const QAction* dateEntry = dlg.TrayMenu().actions().front();
+    EXPECT_FALSE(dateEntry->isEnabled());
+}
+
+// Chosen entries act once control is back in the event loop, as a tray's answer requires.
+TEST_F(ReminderDlgTest, ExitAndReShowFromTheTrayMenuActFromTheEventLoop) {
+    CReminderDlg dlg;
+    dlg.OnInitDialog();
+    QSignalSpy finished(&dlg, &QDialog::finished);
+    EntryOf(dlg.TrayMenu(), traymenu::ID_TRAY_RESHOW)->trigger();
+    EXPECT_EQ(shown.size(), 1u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown.size(), 2u);
+
+    EntryOf(dlg.TrayMenu(), traymenu::ID_TRAY_EXIT)->trigger();
+    EXPECT_EQ(finished.count(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_FALSE(dlg.TrayIcon().isVisible());
+}
+
+// No tray when the picture would hide: the window stays (minimised, not hidden, whatever
+// "Hide when minimized" says), the user is told once, and a tray that comes later takes it.
+TEST_F(ReminderDlgTest, WithoutATrayTheWindowStaysAndTheMessageComesOnceUntilATrayComes) {
+    bool trayThere = false;
+    CReminderDlg dlg;
+    dlg.SetTrayProbe([&trayThere] { return trayThere; });
+    dlg.OnInitDialog();
+    dlg.show();
+    TickThrough(dlg, At(10, 3, 20), At(10, 3, 21));
+    EXPECT_TRUE(dlg.WithoutTray());
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(dlg.isMinimized());
+    // Not from inside the tick, where a modal box would hold the timer up.
+    EXPECT_TRUE(messages.empty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.front(), QString::fromLatin1(CReminderDlg::kNoTrayMessage));
+
+    dlg.showNormal();
+    dlg.showMinimized();
+    EXPECT_TRUE(dlg.isVisible());
+    dlg.OnCommand(traymenu::ID_TRAY_SENDTOTRAY);
+    TickThrough(dlg, At(10, 3, 22), At(10, 10, 0));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(shown, (std::vector<std::string>{"P0", "P0"}));  // reminders go on
+
+    trayThere = true;
+    TickThrough(dlg, At(10, 10, 1), At(10, 10, 1));
+    EXPECT_FALSE(dlg.WithoutTray());
+    EXPECT_FALSE(dlg.isVisible());
 }
 
 }  // namespace
