@@ -16,10 +16,11 @@ endfunction()
 # qb_test(name [GUI|DESKTOP] SOURCES ... LIBS ...): a GoogleTest binary run through CTest.
 # GUI tests get a QApplication on the offscreen platform; DESKTOP tests one on the xcb
 # platform of their own Xvfb + openbox + tint2 desktop (tests/support/DesktopSession.h);
-# the others a QCoreApplication.
+# the others a QCoreApplication. ONE_PROCESS runs the whole binary as one test, for cases that
+# share a desktop started once (a test suite's shared fixture).
 # Every test runs with its own empty home, so no test reads or writes a user's settings.
 function(qb_test name)
-    cmake_parse_arguments(T "GUI;DESKTOP" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "GUI;DESKTOP;ONE_PROCESS" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     if(T_DESKTOP)
         set(main qb_test_main_desktop)
@@ -41,8 +42,14 @@ function(qb_test name)
     if(T_LABELS)
         list(APPEND test_properties LABELS "${T_LABELS}")
     endif()
-    gtest_discover_tests(${name}
-        DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES ${test_properties})
+    if(T_ONE_PROCESS)
+        # All cases in one run, so that a desktop that is slow to start starts once.
+        add_test(NAME ${name} COMMAND ${name})
+        set_tests_properties(${name} PROPERTIES ${test_properties})
+    else()
+        gtest_discover_tests(${name}
+            DISCOVERY_MODE PRE_TEST
+            DISCOVERY_TIMEOUT 60
+            PROPERTIES ${test_properties})
+    endif()
 endfunction()

@@ -2,11 +2,7 @@
 // tray docks the icon and reserves the panel strip), driven from outside with xdotool. The
 // program's windows are told apart by its pid and their place: the icon sits in the panel,
 // the popup grows out of the work area's bottom-right corner.
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -14,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "QuietbellProgram.h"
 #include "TestMainDesktop.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-const char* const kFakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
 // systray_icon_size of the session's panel.
 constexpr int kIconSize = 24;
 
@@ -32,7 +28,7 @@ struct Window {
 class QuietbellDesktopTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!QFile::exists(kFakeTimeLibrary))
+        if (!quietbell::FakeTimeInstalled())
             GTEST_SKIP() << "faketime is not installed";
         // Every test starts from a fresh settings area.
         ASSERT_TRUE(QDir(desktop.Home() + "/.config/Brindlewax").removeRecursively());
@@ -40,30 +36,15 @@ protected:
 
     void TearDown() override { desktop.StopCompositor(); }
 
-    // A set wall clock (faketime preloaded into the program itself, so that the process we
-    // start, signal and wait for is the program); the clock runs on from there. The default
-    // leaves nine minutes before the first timed reminder, whatever the real time.
-    ChildProcess StartProgram(const std::string& fakeTime = "2024-03-14 10:00:20") const {
-        ChildProcess::Strings environment = desktop.Environment();
-        environment.push_back(std::string("LD_PRELOAD=") + kFakeTimeLibrary);
-        environment.push_back("FAKETIME=@" + fakeTime);
-        environment.push_back("FAKETIME_DONT_FAKE_MONOTONIC=1");
-        // The sanitizer build refuses a library preloaded ahead of its runtime.
-        environment.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
-        const QString executable = QCoreApplication::applicationDirPath() + "/quietbell";
-        return ChildProcess::Start({executable.toStdString()}, environment,
-                                   (desktop.Home() + "/quietbell.log").toStdString());
+    ChildProcess StartProgram(const std::string& fakeTime = quietbell::kDefaultFakeTime) const {
+        return quietbell::Start(desktop.Environment(),
+                                (desktop.Home() + "/quietbell.log").toStdString(), fakeTime);
     }
 
     std::vector<Window> WindowsOf(const ChildProcess& program) const {
-        const ChildProcess::Result found = desktop.Run(
-            {"xdotool", "search", "--onlyvisible", "--pid", std::to_string(program.Pid())});
         std::vector<Window> windows;
-        for (const QString& line :
-             QString::fromStdString(found.output).split('\n', Qt::SkipEmptyParts)) {
-            const unsigned long id = line.trimmed().toULong();
+        for (unsigned long id : quietbell::Windows(desktop.Environment(), program.Pid()))
             windows.push_back({id, desktop.WindowGeometry(id)});
-        }
         return windows;
     }
 
@@ -150,32 +131,15 @@ protected:
     // The program's windows that a taskbar lists: managed by the window manager
     // (_NET_CLIENT_LIST) and not marked to skip the taskbar.
     std::vector<unsigned long> TaskbarEntries(const ChildProcess& program) const {
-        const QString clients = QString::fromStdString(
-            desktop.Run({"xprop", "-root", "-notype", "_NET_CLIENT_LIST"}).output);
-        std::vector<unsigned long> entries;
-        const QRegularExpression hex("0x[0-9a-f]+");
-        for (const QRegularExpressionMatch& match : hex.globalMatch(clients)) {
-            const std::string id = match.captured().toStdString();
-            const std::string properties =
-                desktop.Run({"xprop", "-id", id, "-notype", "_NET_WM_PID", "_NET_WM_STATE"}).output;
-            if (properties.find("_NET_WM_PID = " + std::to_string(program.Pid())) !=
-                    std::string::npos &&
-                properties.find("_NET_WM_STATE_SKIP_TASKBAR") == std::string::npos)
-                entries.push_back(std::stoul(id, nullptr, 16));
-        }
-        return entries;
+        return quietbell::TaskbarEntries(desktop.Environment(), program.Pid());
     }
 
-    QString SettingsFile() const { return desktop.Home() + "/.config/Brindlewax/quietbell.conf"; }
-
     QVariant Stored(const char* key) const {
-        QSettings settings(SettingsFile(), QSettings::IniFormat);
-        return settings.value(QStringLiteral("Preferences/") + key);
+        return quietbell::Stored(desktop.Home() + "/.config", key);
     }
 
     void Store(const char* key, int value) const {
-        QSettings settings(SettingsFile(), QSettings::IniFormat);
-        settings.setValue(QStringLiteral("Preferences/") + key, value);
+        quietbell::Store(desktop.Home() + "/.config", key, value);
     }
 
     DesktopSession& desktop = TheDesktop();

@@ -11,6 +11,8 @@
 #include <thread>
 #include <utility>
 
+extern char** environ;
+
 namespace {
 
 std::vector<char*> CStrings(const ChildProcess::Strings& strings) {
@@ -71,6 +73,25 @@ ChildProcess ChildProcess::Start(const Strings& argv, const Strings& environment
                                      O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO);
     return ChildProcess(Spawn(argv, environment, actions));
+}
+
+ChildProcess::Strings ChildProcess::CurrentEnvironmentWith(
+    const std::vector<std::pair<std::string, std::string>>& overrides) {
+    Strings environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string variable(*entry);
+        const std::string name = variable.substr(0, variable.find('='));
+        bool replaced = false;
+        for (const auto& [key, value] : overrides)
+            replaced = replaced || key == name;
+        if (!replaced)
+            environment.push_back(variable);
+    }
+    for (const auto& [key, value] : overrides) {
+        if (!value.empty())
+            environment.push_back(key + "=" + value);
+    }
+    return environment;
 }
 
 ChildProcess::Result ChildProcess::Run(const Strings& argv, const Strings& environment) {

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A program started by the tests, owned by its pid: the destructor stops it (SIGTERM, then
@@ -30,6 +31,9 @@ public:
     // inherits every descriptor that is not close-on-exec.
     static ChildProcess Start(const Strings& argv, const Strings& environment,
                               const std::string& logFile = {});
+    // This process's environment with the given variables set; an empty value removes one.
+    static Strings CurrentEnvironmentWith(
+        const std::vector<std::pair<std::string, std::string>>& overrides);
     // Runs to the end and returns the exit code and standard output.
     static Result Run(const Strings& argv, const Strings& environment);
 

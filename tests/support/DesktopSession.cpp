@@ -14,8 +14,6 @@
 #include <memory>
 #include <thread>
 
-extern char** environ;
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -107,7 +105,7 @@ bool DesktopSession::Start() {
     QDir(folder.path()).mkpath("runtime");
     QFile::setPermissions(folder.filePath("runtime"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return StartServer() && StartWindowManager() && StartPanel() &&
+    return StartServer() && StartWindowManager() && (!options.trayPanel || StartPanel()) &&
            (!options.compositor || StartCompositor());
 }
 
@@ -223,27 +221,18 @@ bool DesktopSession::CompositorRunning() const {
 }
 
 ChildProcess::Strings DesktopSession::Environment() const {
-    const std::vector<std::pair<std::string, std::string>> overrides = {
+    std::vector<std::pair<std::string, std::string>> overrides = {
         {"DISPLAY", display.toStdString()},
         {"HOME", Home().toStdString()},
         {"XDG_CONFIG_HOME", folder.filePath("home/.config").toStdString()},
         {"XDG_RUNTIME_DIR", folder.filePath("runtime").toStdString()},
     };
-    ChildProcess::Strings environment;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string variable(*entry);
-        const std::string name = variable.substr(0, variable.find('='));
-        bool replaced = false;
-        for (const auto& [key, value] : overrides)
-            replaced = replaced || key == name;
-        if (!replaced)
-            environment.push_back(variable);
-    }
-    for (const auto& [key, value] : overrides) {
-        if (!value.empty())
-            environment.push_back(key + "=" + value);
-    }
-    return environment;
+    overrides.insert(overrides.end(), extraEnvironment.begin(), extraEnvironment.end());
+    return ChildProcess::CurrentEnvironmentWith(overrides);
+}
+
+void DesktopSession::AddEnvironment(const std::string& name, const std::string& value) {
+    extraEnvironment.emplace_back(name, value);
 }
 
 void DesktopSession::ApplyToThisProcess() const {

@@ -40,6 +40,8 @@ public:
         Panel panel = Panel::Bottom;
         int panelHeight = 32;
         bool compositor = false;
+        // false: no tint2, for a desktop whose tray comes later or from another panel.
+        bool trayPanel = true;
     };
 
     explicit DesktopSession(Options options);
@@ -58,6 +60,8 @@ public:
     const Options& GetOptions() const { return options; }
     // The current environment with DISPLAY, HOME and the XDG folders of this session.
     ChildProcess::Strings Environment() const;
+    // One more variable for every program started here (a D-Bus address, ...).
+    void AddEnvironment(const std::string& name, const std::string& value);
     // Points this process at the session (DISPLAY, HOME, XDG folders, QT_QPA_PLATFORM=xcb).
     void ApplyToThisProcess() const;
 
@@ -112,4 +116,5 @@ private:
     ChildProcess windowManager;
     ChildProcess panel;
     ChildProcess compositor;
+    std::vector<std::pair<std::string, std::string>> extraEnvironment;
 };

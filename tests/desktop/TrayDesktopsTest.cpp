@@ -1,0 +1,235 @@
+// The program's tray on the desktops whose tray is not an XEmbed one, or that have none, each
+// desktop started once for its cases:
+// - the XFCE panel and GNOME Shell with its AppIndicator extension show only what an item
+//   exports over D-Bus (StatusNotifierItem and DBusMenu): the item registers with the
+//   desktop's watcher, its menu, asked for as the desktop asks, holds today's date greyed and
+//   the commands, and Exit chosen there ends the program and saves its position;
+// - GNOME Shell without the extension has no tray: the window stays within reach, the program
+//   says so once, and Preferences and Exit are reached through the window's own menu.
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <set>
+
+#include "DesktopSession.h"
+#include "GnomeShellSession.h"
+#include "QuietbellProgram.h"
+#include "StatusNotifierProbe.h"
+#include "XfcePanelSession.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The program's clock starts eight seconds before its 10:10:00 reminder, which moves the
+// stored position from 7 to 8: a position read after Exit shows that Exit saved it.
+constexpr const char* kBeforeReminder = "2024-03-14 10:09:52";
+constexpr int kStoredPosition = 7;
+constexpr int kPositionAfterReminder = 8;
+// Today's adjusted date for the program's clock, as the tooltip writes it.
+const QString kDate = QStringLiteral("4 Ramadan 1445");
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// What the tests need of a desktop, whichever class starts it.
+struct Desktop {
+    ChildProcess::Strings environment;
+    QString configHome;
+    std::string logFile;
+};
+
+ChildProcess StartProgram(const Desktop& desktop, const std::string& fakeTime) {
+    return quietbell::Start(desktop.environment, desktop.logFile, fakeTime);
+}
+
+void PrepareSettings(const Desktop& desktop) {
+    ASSERT_TRUE(QDir(desktop.configHome + "/Brindlewax").removeRecursively());
+    quietbell::Store(desktop.configHome, "Popup Mirel Index", kStoredPosition);
+}
+
+// Waits past the program's 10:10:00 on its set clock; a tick catches up only the seconds
+// missed between two ticks, so its timer must have run before then.
+void PassTheReminder(Clock::time_point programStart, double programReadyAfter) {
+    ASSERT_LT(programReadyAfter, 7) << "the program's timer started too late for its reminder";
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return SecondsSince(programStart) > 10; }, 20s));
+}
+
+// The desktop's tray is a StatusNotifierItem host on the bus at busAddress.
+void CheckMenuOverDBusAndExitFromIt(const Desktop& desktop, const std::string& busAddress,
+                                    const char* desktopName) {
+    StatusNotifierProbe tray(busAddress);
+    ASSERT_TRUE(tray.Connected());
+    PrepareSettings(desktop);
+    const auto start = Clock::now();
+    ChildProcess program = StartProgram(desktop, kBeforeReminder);
+    QString item;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] { return !(item = tray.ItemOf(program.Pid())).isEmpty(); }, 30s));
+    const double registered = SecondsSince(start);
+    std::printf("[ timing ] %s: item registered %.1f s after the program started\n", desktopName,
+                registered);
+
+    EXPECT_NE(tray.MenuPath(item), "/NO_DBUSMENU");
+    const std::vector<StatusNotifierProbe::MenuEntry> menu = tray.Menu(item);
+    EXPECT_EQ(StatusNotifierProbe::Describe(menu),
+              (std::vector<QString>{"[" + kDate + "]", "-", "_About Quietbell...",
+                                    "_Preferences...", "_Re-Show Mirel Popup", "-", "_Exit"}));
+
+    PassTheReminder(start, registered);
+    ASSERT_TRUE(program.Running());
+    ASSERT_FALSE(menu.empty());
+    ASSERT_TRUE(tray.Click(item, menu.back().id));
+    ASSERT_TRUE(program.WaitForExit(10s));
+    EXPECT_EQ(program.ExitCode(), 0);
+    EXPECT_EQ(quietbell::Stored(desktop.configHome, "Popup Mirel Index").toInt(),
+              kPositionAfterReminder);
+    EXPECT_TRUE(DesktopSession::WaitFor([&] { return !tray.Items().contains(item); }));
+}
+
+class XfceTrayTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const auto start = Clock::now();
+        xfce = std::make_unique<XfcePanelSession>();
+        started = xfce->Start();
+        std::printf("[ timing ] XFCE panel with its tray ready after %.1f s\n",
+                    SecondsSince(start));
+    }
+
+    static void TearDownTestSuite() { xfce.reset(); }
+
+    void SetUp() override {
+        if (!quietbell::FakeTimeInstalled())
+            GTEST_SKIP() << "faketime is not installed";
+        ASSERT_TRUE(started) << xfce->Error();
+    }
+
+    static Desktop TheDesktop() {
+        return {xfce->Desktop().Environment(), xfce->Desktop().Home() + "/.config",
+                (xfce->Desktop().Home() + "/quietbell.log").toStdString()};
+    }
+
+    static inline std::unique_ptr<XfcePanelSession> xfce;
+    static inline bool started = false;
+};
+
+TEST_F(XfceTrayTest, ItemExportsTheDateAndCommandsAndExitFromItEndsAndSavesThePosition) {
+    CheckMenuOverDBusAndExitFromIt(TheDesktop(), xfce->BusAddress(), "XFCE");
+}
+
+// One GNOME Shell for each suite that names whether it has the AppIndicator extension.
+template <bool kAppIndicator>
+class GnomeTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const auto start = Clock::now();
+        gnome = std::make_unique<GnomeShellSession>(
+            GnomeShellSession::Options{.appIndicator = kAppIndicator});
+        started = gnome->Start();
+        std::printf("[ timing ] GNOME Shell %s the AppIndicator extension ready after %.1f s\n",
+                    kAppIndicator ? "with" : "without", SecondsSince(start));
+    }
+
+    static void TearDownTestSuite() { gnome.reset(); }
+
+    void SetUp() override {
+        if (!quietbell::FakeTimeInstalled())
+            GTEST_SKIP() << "faketime is not installed";
+        ASSERT_TRUE(started) << gnome->Error();
+    }
+
+    static Desktop TheDesktop() {
+        return {gnome->Environment(), gnome->ConfigHome(),
+                (gnome->Home() + "/quietbell.log").toStdString()};
+    }
+
+    static inline std::unique_ptr<GnomeShellSession> gnome;
+    static inline bool started = false;
+};
+
+using GnomeTrayTest = GnomeTest<true>;
+using GnomeWithoutTrayTest = GnomeTest<false>;
+
+TEST_F(GnomeTrayTest, TopBarShowsTheItemWhoseMenuHasTheDateAndCommandsAndExitSaves) {
+    CheckMenuOverDBusAndExitFromIt(TheDesktop(), gnome->BusAddress(), "GNOME");
+}
+
+// The program's visible windows with the given name.
+std::vector<unsigned long> Named(const Desktop& desktop, const ChildProcess& program,
+                                 const QString& name) {
+    std::vector<unsigned long> named;
+    for (unsigned long id : quietbell::Windows(desktop.environment, program.Pid())) {
+        if (quietbell::WindowName(desktop.environment, id) == name)
+            named.push_back(id);
+    }
+    return named;
+}
+
+// Opens the window's context menu from the keyboard and takes an entry by its mnemonic.
+bool ChooseFromWindowMenu(const Desktop& desktop, const ChildProcess& program, unsigned long window,
+                          const std::string& mnemonic) {
+    const std::vector<unsigned long> before =
+        quietbell::Windows(desktop.environment, program.Pid());
+    const std::set<unsigned long> known(before.begin(), before.end());
+    return quietbell::Keys(desktop.environment, window, {"Menu"}) && DesktopSession::WaitFor([&] {
+               for (unsigned long id : quietbell::Windows(desktop.environment, program.Pid())) {
+                   if (!known.count(id))
+                       return true;
+               }
+               return false;
+           }) &&
+           ChildProcess::Run({"xdotool", "key", mnemonic}, desktop.environment).exitCode == 0;
+}
+
+// No tray: the start picture stays as an ordinary window in the task list, the program says
+// once that there is no tray (the reminders going on while the box is open), and the
+// window's menu reaches Preferences and Exit.
+TEST_F(GnomeWithoutTrayTest, WindowStaysMessageComesOnceAndItsMenuReachesPreferencesAndExit) {
+    const Desktop desktop = TheDesktop();
+    PrepareSettings(desktop);
+    const auto start = Clock::now();
+    ChildProcess program = StartProgram(desktop, kBeforeReminder);
+    std::vector<unsigned long> picture;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] { return (picture = Named(desktop, program, "Quietbell")).size() == 1; }, 30s));
+    const double shown = SecondsSince(start);
+    std::vector<unsigned long> box;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] { return !(box = Named(desktop, program, "quietbell")).empty(); }, 30s));
+    EXPECT_EQ(box.size(), 1u);
+
+    PassTheReminder(start, shown);
+    ASSERT_TRUE(quietbell::Keys(desktop.environment, box.front(), {"Return"}));
+    ASSERT_TRUE(
+        DesktopSession::WaitFor([&] { return Named(desktop, program, "quietbell").empty(); }));
+    // Once: the ticks that follow bring no second box.
+    EXPECT_FALSE(
+        DesktopSession::WaitFor([&] { return !Named(desktop, program, "quietbell").empty(); }, 3s));
+
+    const std::vector<unsigned long> listed =
+        quietbell::TaskbarEntries(desktop.environment, program.Pid());
+    EXPECT_EQ(listed, picture);
+
+    ASSERT_TRUE(ChooseFromWindowMenu(desktop, program, picture.front(), "p"));
+    std::vector<unsigned long> preferences;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] { return (preferences = Named(desktop, program, "Preferences")).size() == 1; }));
+    ASSERT_TRUE(quietbell::Keys(desktop.environment, preferences.front(), {"Escape"}));
+    ASSERT_TRUE(
+        DesktopSession::WaitFor([&] { return Named(desktop, program, "Preferences").empty(); }));
+
+    ASSERT_TRUE(ChooseFromWindowMenu(desktop, program, picture.front(), "e"));
+    ASSERT_TRUE(program.WaitForExit(10s));
+    EXPECT_EQ(program.ExitCode(), 0);
+    EXPECT_EQ(quietbell::Stored(desktop.configHome, "Popup Mirel Index").toInt(),
+              kPositionAfterReminder);
+}
+
+}  // namespace
