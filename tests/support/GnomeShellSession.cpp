@@ -171,6 +171,15 @@ std::optional<QString> GnomeShellSession::Eval(const QString& script) const {
     return reply.arguments().at(1).toString();
 }
 
+bool GnomeShellSession::Activate(const QString& title) const {
+    const QString script = QStringLiteral(
+                               "const w = global.get_window_actors().map(a => a.meta_window)"
+                               ".find(w => w.get_title() === %1);"
+                               "if (w) w.activate(global.get_current_time()); !!w && w.has_focus()")
+                               .arg("'" + title + "'");
+    return Eval(script) == QStringLiteral("true");
+}
+
 ChildProcess GnomeShellSession::StartProgram(const ChildProcess::Strings& argv) const {
     return ChildProcess::Start(argv, Environment(), LogFile(argv.front().c_str()));
 }

@@ -48,6 +48,10 @@ public:
     // Runs JavaScript in the shell; its result as JSON, or nothing when the call failed.
     std::optional<QString> Eval(const QString& script) const;
 
+    // Brings the window with this title to the front with the keyboard focus, a minimised one
+    // too, as choosing it in the overview does (the shell ignores a client's request to).
+    bool Activate(const QString& title) const;
+
     ChildProcess StartProgram(const ChildProcess::Strings& argv) const;
     ChildProcess::Result Run(const ChildProcess::Strings& argv) const;
 
