@@ -10,11 +10,6 @@ namespace {
 DesktopSession* theDesktop = nullptr;
 }
 
-// The xcb platform's D-Bus client keeps one buffer for the life of the process; it is not ours.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libdbus-1.so\n";
-}
-
 DesktopSession& TheDesktop() {
     return *theDesktop;
 }
