@@ -10,6 +10,7 @@
 
 #include "about/GifBlockWalk.h"
 #include "about/Himetric.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -76,8 +77,8 @@ CGifPlayer::~CGifPlayer() {
 }
 
 bool CGifPlayer::LoadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!platform::OpenRegularFile(file, path))
         return false;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)

@@ -1,9 +1,9 @@
 #include "content/ReadUtf16Lines.h"
 
 #include "platform/CodePage1256.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -63,8 +63,8 @@ std::vector<std::string> splitLines(std::u16string_view units) {
 }
 
 // Up to kMaxLineFileBytes bytes of the file, read straight into the buffer of units, which
-// saves a copy of the whole file. The file's own size is only the first guess: the system's
-// special files tell none. Whole 16-bit units only; an odd trailing byte is no text.
+// saves a copy of the whole file. The file's own size is only the first guess: a file can
+// grow while it is read. Whole 16-bit units only; an odd trailing byte is no text.
 // Nothing when not one byte could be read.
 std::optional<std::u16string> readUnits(QFile& file) {
     std::u16string units;
@@ -91,9 +91,8 @@ std::optional<std::u16string> readUnits(QFile& file) {
 
 Utf16Lines ReadUtf16Lines(const QString& path) {
     Utf16Lines result;
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly) ||
-        file.size() > kMaxLineFileBytes)
+    QFile file;
+    if (!platform::OpenRegularFile(file, path) || file.size() > kMaxLineFileBytes)
         return result;
     const std::optional<std::u16string> units = readUnits(file);
     if (!units) {

@@ -17,7 +17,7 @@ struct Utf16Lines {
 // its code-page form with a terminating zero fits in as many bytes.
 inline constexpr qsizetype kMaxLineUnits = 2048;
 // Files above this size are not read at all (reported as not opened), which bounds the
-// memory a stray file can take.
+// memory a stray file can take. Neither is anything but a regular file or a link to one.
 inline constexpr qint64 kMaxLineFileBytes = 32 * 1024 * 1024;
 
 // Reads a UTF-16 little-endian file of CR LF lines: unit 0 is skipped whatever it holds,

@@ -1,5 +1,8 @@
 #include "splash/SplashPicture.h"
 
+#include "platform/RegularFile.h"
+
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QRect>
@@ -19,7 +22,10 @@ long ToHimetric(int pixels, int dotsPerMeter) {
 }  // namespace
 
 CSplashPicture::CSplashPicture(const QString& path, int stretch) : stretch(stretch) {
-    QImageReader reader(path);
+    QFile file;
+    if (!platform::OpenRegularFile(file, path))
+        return;
+    QImageReader reader(&file);
     QImage image = reader.read();
     if (image.isNull())
         return;

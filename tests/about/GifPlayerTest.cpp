@@ -5,9 +5,13 @@
 #include "support/SteppedEvent.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageWriter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <functional>
 #include <future>
@@ -150,6 +154,24 @@ TEST(GifPlayerStill, JpegShowsAtItsHimetricExtent) {
     EXPECT_LE(qRed(shown), 8);
     EXPECT_NEAR(qGreen(shown), 128, 8);
     EXPECT_NEAR(qBlue(shown), 128, 8);
+}
+
+// The About box must not wait on a pipe in the data folder; a link to the picture is the picture.
+TEST(GifPlayerFile, OnlyARegularFileOrALinkToOneIsRead) {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("pipe.gif");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    CGifPlayer player;
+    EXPECT_FALSE(player.LoadFile(pipe));
+
+    QFile file(dir.filePath("real.gif"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const std::vector<std::uint8_t> bytes = Frames(2);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    file.close();
+    ASSERT_TRUE(QFile::link(file.fileName(), dir.filePath("link.gif")));
+    EXPECT_TRUE(player.LoadFile(dir.filePath("link.gif")));
+    EXPECT_TRUE(player.IsAnimated());
 }
 
 TEST(GifPlayerStill, OneDecodableFramePlaysNothing) {

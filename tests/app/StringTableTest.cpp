@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 
@@ -79,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BaseLineCase{"Lowest", u"-2147483648", INT_MIN}),
     [](const testing::TestParamInfo<BaseLineCase>& info) { return info.param.name; });
 
-TEST(StringTableFile, MissingEmptyOrAFolderGivesAnEmptyTable) {
+TEST(StringTableFile, MissingEmptyAFolderOrAPipeGivesAnEmptyTable) {
     struct Case {
         const char* name;
         void (*make)(const testdata::TempDataFolder&);
@@ -91,6 +93,11 @@ TEST(StringTableFile, MissingEmptyOrAFolderGivesAnEmptyTable) {
          [](const testdata::TempDataFolder& d) { d.Write("resources.txt", "\xFF\xFE"); }},
         {"a folder",
          [](const testdata::TempDataFolder& d) { QDir().mkpath(d.DataPath("resources.txt")); }},
+        // No writer: reading it would wait for ever.
+        {"a named pipe",
+         [](const testdata::TempDataFolder& d) {
+             mkfifo(QFile::encodeName(d.DataPath("resources.txt")).constData(), 0600);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <string>
 #include <vector>
@@ -208,6 +210,12 @@ INSTANTIATE_TEST_SUITE_P(
             "Folder",
             [](const testdata::TempDataFolder& d) { QDir().mkpath(d.DataPath("mirel.txt")); },
             {kNotOpenedMessage}},
+        // No writer ever comes: the start must not wait on it.
+        RefusedCase{"NamedPipe",
+                    [](const testdata::TempDataFolder& d) {
+                        mkfifo(QFile::encodeName(d.DataPath("mirel.txt")).constData(), 0600);
+                    },
+                    {kNotOpenedMessage}},
         RefusedCase{"FiftyMegabytes",
                     [](const testdata::TempDataFolder& d) { sparse(d, 50 << 20); },
                     {kNotOpenedMessage}},

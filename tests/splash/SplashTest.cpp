@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A picture of four coloured quarters, so that a stretched copy shows where each went.
@@ -71,6 +73,17 @@ TEST_F(SplashTest, MissingOrUndecodableFileLeavesTheHolderEmpty) {
     file.write("\xFF\xD8 not really a picture");
     file.close();
     EXPECT_TRUE(CSplashPicture(garbage, 1).IsEmpty());
+}
+
+// A pipe without a writer would hold the start for ever; a link to the picture is the picture.
+TEST_F(SplashTest, OnlyARegularFileOrALinkToOneIsRead) {
+    const QString pipe = dir.filePath("pipe.jpg");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_TRUE(CSplashPicture(pipe, 1).IsEmpty());
+
+    const QString link = dir.filePath("link.jpg");
+    ASSERT_TRUE(QFile::link(WriteJpeg(Quarters(20, 10), 3780), link));
+    EXPECT_FALSE(CSplashPicture(link, 1).IsEmpty());
 }
 
 TEST_F(SplashTest, PictureOfAnotherAspectFillsTheButtonExactly) {
