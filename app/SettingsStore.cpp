@@ -26,9 +26,13 @@ std::unique_ptr<CSettingsStore>& instance() {
 }
 
 // A stored value counts only when it is a whole 32-bit number; anything else ("abc",
-// "99999999999", a list) is treated as missing rather than turned into another number.
+// "99999999999", a list) is treated as missing rather than turned into another number. The
+// number reader stops at a NUL character, so a value holding one ("5\0garbage") is refused
+// before it can pass as its leading digits.
 std::optional<int> strictInt(const QVariant& value) {
     if (value.typeId() == QMetaType::QString) {
+        if (value.toString().contains(QChar::Null))
+            return std::nullopt;
         bool ok = false;
         const int number = value.toString().toInt(&ok, 10);
         return ok ? std::optional<int>(number) : std::nullopt;

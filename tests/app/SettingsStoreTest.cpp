@@ -89,7 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(StoredValueCase{"Letters", "abc"}, StoredValueCase{"TooBig", "99999999999"},
                     StoredValueCase{"TooSmall", "-2147483649"},
                     StoredValueCase{"NumberAndText", "12abc"}, StoredValueCase{"List", "1, 2"},
-                    StoredValueCase{"Empty", ""}, StoredValueCase{"Fraction", "2.5"}),
+                    StoredValueCase{"Empty", ""}, StoredValueCase{"Fraction", "2.5"},
+                    StoredValueCase{"NulBytes", QByteArray("5\0\0garbage\0", 12)},
+                    StoredValueCase{"EscapedNul", "5\\0"}),
     [](const testing::TestParamInfo<StoredValueCase>& info) { return info.param.name; });
 
 TEST_F(SettingsStoreTest, AnUnparsableFileIsKeptAsideBeforeTheFirstWrite) {
