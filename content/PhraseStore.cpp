@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "content/ReadUtf16Lines.h"
 #include "platform/AppMessages.h"
+#include "platform/FreedMemory.h"
 
 #include <memory>
 
@@ -77,9 +78,11 @@ bool CPhraseStore::LoadPhraseFile() {
 void CPhraseStore::VerifyPhraseSum() {
     if (!m_phrases.empty() && PhraseSum(m_phrases) == kPhraseSum)
         return;
+    // A refused file may be large: its lines go back to the system before the message waits.
+    std::vector<std::string>().swap(m_phrases);
+    platform::ReturnFreedMemory();
     platform::AppMessages::Show(
         "Cannot Read Mirel.txt file.\n\rThe Quietbell feature will be disabled");
-    m_phrases.clear();
 }
 
 int CPhraseStore::Count() const {

@@ -260,6 +260,37 @@ TEST_F(PhraseStoreTest, AnOddTrailingByteIsIgnored) {
     EXPECT_EQ(LastShown(), "phrase 0");
 }
 
+long ResidentKiB() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    }
+    return -1;
+}
+
+// A large file that fails the sum leaves the process no bigger than before it was read.
+TEST_F(PhraseStoreTest, ARefusedLargeFileGivesItsMemoryBack) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator holds freed blocks in quarantine";
+#endif
+    {
+        // About 10 MB of short lines: some 290,000 phrases, far from the sum.
+        const std::u16string line = u"abcdefghijklmnop\r\n";
+        std::u16string text = u"\uFEFF";
+        while (text.size() * 2 < 10'000'000)
+            text += line;
+        m_data.Write("mirel.txt", testdata::Utf16Units(text));
+    }
+    const long before = ResidentKiB();
+    ASSERT_GT(before, 0);
+    EXPECT_EQ(CPhraseStore::Instance()->m_bDisabled, 1);
+    EXPECT_EQ(m_messages, std::vector<QString>{kSumMessage});
+    EXPECT_LT(ResidentKiB() - before, 4 * 1024) << "KiB kept after the refusal";
+}
+
 TEST_F(PhraseStoreTest, ExistingNeverCreates) {
     EXPECT_EQ(CPhraseStore::Existing(), nullptr);
     EXPECT_TRUE(m_messages.empty());
