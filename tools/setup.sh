@@ -34,7 +34,7 @@ install_missing_packages() {
 
 build() {
   cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_SANITIZE="$sanitize" \
-    -DQB_BUILD_BENCH="$bench"
+    -DQB_BUILD_BENCH="$bench" -DQB_WERROR=ON
   cmake --build "$build_dir" -j2
 }
 
