@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -128,6 +130,41 @@ protected:
         return desktop.Run(argv).exitCode == 0;
     }
 
+    // The rows of text in a menu on the screen, top to bottom, each as the darkest grey of its
+    // ink (0 black, 255 white): a greyed entry is drawn lighter than the others. Separators,
+    // a line or two high, are left out.
+    std::vector<int> TextRows(const QRect& rect) const {
+        const QImage shot = desktop.Screenshot().copy(rect);
+        std::map<QRgb, int> counts;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x)
+                ++counts[shot.pixel(x, y)];
+        }
+        const QRgb background =
+            std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                return a.second < b.second;
+            })->first;
+        const int paper = qGray(background);
+        std::vector<int> rows;
+        int bandHeight = 0;
+        int bandInk = 255;
+        for (int y = 3; y < shot.height() - 3; ++y) {
+            int ink = 255;
+            for (int x = 3; x < shot.width() - 3; ++x)
+                ink = std::min(ink, qGray(shot.pixel(x, y)));
+            if (ink < paper - 30) {
+                ++bandHeight;
+                bandInk = std::min(bandInk, ink);
+                continue;
+            }
+            if (bandHeight > 2)
+                rows.push_back(bandInk);
+            bandHeight = 0;
+            bandInk = 255;
+        }
+        return rows;
+    }
+
     // The program's windows that a taskbar lists: managed by the window manager
     // (_NET_CLIENT_LIST) and not marked to skip the taskbar.
     std::vector<unsigned long> TaskbarEntries(const ChildProcess& program) const {
@@ -181,6 +218,11 @@ TEST_F(QuietbellDesktopTest, TrayMenuExitEndsRemovesTheIconAndKeepsAllPreference
     ASSERT_TRUE(ClickIcon(program, 3));
     std::optional<Window> menu;
     ASSERT_TRUE(DesktopSession::WaitFor([&] { return (menu = NearTheIcon(program)).has_value(); }));
+    // Today's date, greyed, above About, Preferences, Re-Show and Exit.
+    const std::vector<int> rows = TextRows(menu->geometry);
+    ASSERT_EQ(rows.size(), 5u);
+    for (size_t row = 1; row < rows.size(); ++row)
+        EXPECT_GT(rows.front(), rows[row] + 40) << "row " << row;
     // The menu opens with About first; Up from the top wraps to the last entry, Exit.
     ASSERT_TRUE(desktop.Run({"xdotool", "key", "--delay", "50", "Up", "Return"}).exitCode == 0);
     ASSERT_TRUE(program.WaitForExit(10s));
