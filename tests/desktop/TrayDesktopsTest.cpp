@@ -62,9 +62,11 @@ void PassTheReminder(Clock::time_point programStart, double programReadyAfter) {
     ASSERT_TRUE(DesktopSession::WaitFor([&] { return SecondsSince(programStart) > 10; }, 20s));
 }
 
-// The desktop's tray is a StatusNotifierItem host on the bus at busAddress.
+// The desktop's tray is a StatusNotifierItem host on the bus at busAddress; iconShown, where
+// given, tells whether the desktop shows an icon for the item.
 void CheckMenuOverDBusAndExitFromIt(const Desktop& desktop, const std::string& busAddress,
-                                    const char* desktopName) {
+                                    const char* desktopName,
+                                    const std::function<bool()>& iconShown = {}) {
     StatusNotifierProbe tray(busAddress);
     ASSERT_TRUE(tray.Connected());
     PrepareSettings(desktop);
@@ -77,6 +79,9 @@ void CheckMenuOverDBusAndExitFromIt(const Desktop& desktop, const std::string& b
     std::printf("[ timing ] %s: item registered %.1f s after the program started\n", desktopName,
                 registered);
 
+    if (iconShown) {
+        EXPECT_TRUE(DesktopSession::WaitFor(iconShown));
+    }
     EXPECT_NE(tray.MenuPath(item), "/NO_DBUSMENU");
     const std::vector<StatusNotifierProbe::MenuEntry> menu = tray.Menu(item);
     EXPECT_EQ(StatusNotifierProbe::Describe(menu),
@@ -159,7 +164,13 @@ using GnomeTrayTest = GnomeTest<true>;
 using GnomeWithoutTrayTest = GnomeTest<false>;
 
 TEST_F(GnomeTrayTest, TopBarShowsTheItemWhoseMenuHasTheDateAndCommandsAndExitSaves) {
-    CheckMenuOverDBusAndExitFromIt(TheDesktop(), gnome->BusAddress(), "GNOME");
+    // The extension puts each item it shows in the top bar's status area.
+    const auto inTopBar = [] {
+        return gnome->Eval(
+                   "Object.keys(Main.panel.statusArea)"
+                   ".some(k => k.startsWith('appindicator-'))") == QStringLiteral("true");
+    };
+    CheckMenuOverDBusAndExitFromIt(TheDesktop(), gnome->BusAddress(), "GNOME", inTopBar);
 }
 
 // The program's visible windows with the given name.
@@ -171,6 +182,16 @@ std::vector<unsigned long> Named(const Desktop& desktop, const ChildProcess& pro
             named.push_back(id);
     }
     return named;
+}
+
+// The message boxes the program shows: dialogs that bear its name (the popup does too).
+std::vector<unsigned long> MessageBoxes(const Desktop& desktop, const ChildProcess& program) {
+    std::vector<unsigned long> boxes;
+    for (unsigned long id : Named(desktop, program, "quietbell")) {
+        if (quietbell::IsDialog(desktop.environment, id))
+            boxes.push_back(id);
+    }
+    return boxes;
 }
 
 // Brings the window up the desktop's way, opens its context menu from the keyboard and takes
@@ -208,16 +229,15 @@ TEST_F(GnomeWithoutTrayTest, WindowStaysMessageComesOnceAndItsMenuReachesPrefere
     const double shown = SecondsSince(start);
     std::vector<unsigned long> box;
     ASSERT_TRUE(DesktopSession::WaitFor(
-        [&] { return !(box = Named(desktop, program, "quietbell")).empty(); }, 30s));
+        [&] { return !(box = MessageBoxes(desktop, program)).empty(); }, 30s));
     EXPECT_EQ(box.size(), 1u);
 
     PassTheReminder(start, shown);
     ASSERT_TRUE(quietbell::Keys(desktop.environment, box.front(), {"Return"}));
-    ASSERT_TRUE(
-        DesktopSession::WaitFor([&] { return Named(desktop, program, "quietbell").empty(); }));
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return MessageBoxes(desktop, program).empty(); }));
     // Once: the ticks that follow bring no second box.
     EXPECT_FALSE(
-        DesktopSession::WaitFor([&] { return !Named(desktop, program, "quietbell").empty(); }, 3s));
+        DesktopSession::WaitFor([&] { return !MessageBoxes(desktop, program).empty(); }, 3s));
 
     const std::vector<unsigned long> listed =
         quietbell::TaskbarEntries(desktop.environment, program.Pid());
@@ -238,6 +258,67 @@ TEST_F(GnomeWithoutTrayTest, WindowStaysMessageComesOnceAndItsMenuReachesPrefere
     EXPECT_EQ(program.ExitCode(), 0);
     EXPECT_EQ(quietbell::Stored(desktop.configHome, "Popup Mirel Index").toInt(),
               kPositionAfterReminder);
+}
+
+// Openbox with no tray at first: the window stays and the program says so once; when a tray
+// (tint2) comes, the icon docks there and the window goes, as after an ordinary start.
+class OpenboxLateTrayTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        DesktopSession::Options options;
+        options.trayPanel = false;
+        openbox = std::make_unique<DesktopSession>(options);
+        started = openbox->Start();
+    }
+
+    static void TearDownTestSuite() { openbox.reset(); }
+
+    void SetUp() override {
+        if (!quietbell::FakeTimeInstalled())
+            GTEST_SKIP() << "faketime is not installed";
+        ASSERT_TRUE(started) << openbox->Error();
+    }
+
+    static Desktop TheDesktop() {
+        return {openbox->Environment(), openbox->Home() + "/.config",
+                (openbox->Home() + "/quietbell.log").toStdString()};
+    }
+
+    static inline std::unique_ptr<DesktopSession> openbox;
+    static inline bool started = false;
+};
+
+TEST_F(OpenboxLateTrayTest, WindowStaysUntilATrayComesThenTheIconDocksAndTheWindowGoes) {
+    const Desktop desktop = TheDesktop();
+    PrepareSettings(desktop);
+    ChildProcess program = StartProgram(desktop, quietbell::kDefaultFakeTime);
+    std::vector<unsigned long> box;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] { return !(box = MessageBoxes(desktop, program)).empty(); }, 30s));
+    ASSERT_TRUE(quietbell::Keys(desktop.environment, box.front(), {"Return"}));
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return MessageBoxes(desktop, program).empty(); }));
+    const std::vector<unsigned long> listed =
+        quietbell::TaskbarEntries(desktop.environment, program.Pid());
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_TRUE(quietbell::Iconified(desktop.environment, listed.front()));
+
+    const auto start = Clock::now();
+    ASSERT_TRUE(openbox->SetPanel(DesktopSession::Panel::Bottom)) << openbox->Error();
+    const QRect area = openbox->WorkArea();
+    auto docked = [&] {
+        for (unsigned long id : quietbell::Windows(desktop.environment, program.Pid())) {
+            if (openbox->WindowGeometry(id).top() > area.bottom())
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(DesktopSession::WaitFor(docked));
+    std::printf("[ timing ] openbox: icon docked %.1f s after tint2 started\n",
+                SecondsSince(start));
+    EXPECT_TRUE(DesktopSession::WaitFor(
+        [&] { return quietbell::TaskbarEntries(desktop.environment, program.Pid()).empty(); }));
+    EXPECT_TRUE(MessageBoxes(desktop, program).empty());
+    EXPECT_EQ(program.Stop(), 0);
 }
 
 }  // namespace

@@ -87,6 +87,11 @@ bool Iconified(const ChildProcess::Strings& environment, unsigned long window) {
            std::string::npos;
 }
 
+bool IsDialog(const ChildProcess::Strings& environment, unsigned long window) {
+    return Properties(environment, window, {"_NET_WM_WINDOW_TYPE"})
+               .find("_NET_WM_WINDOW_TYPE_DIALOG") != std::string::npos;
+}
+
 QString WindowName(const ChildProcess::Strings& environment, unsigned long window) {
     return QString::fromStdString(
                ChildProcess::Run({"xdotool", "getwindowname", std::to_string(window)}, environment)

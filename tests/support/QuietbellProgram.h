@@ -36,6 +36,8 @@ std::vector<unsigned long> Windows(const ChildProcess::Strings& environment, pid
 std::vector<unsigned long> TaskbarEntries(const ChildProcess::Strings& environment, pid_t pid);
 // Whether the window manager keeps the window iconified (_NET_WM_STATE_HIDDEN).
 bool Iconified(const ChildProcess::Strings& environment, unsigned long window);
+// Whether the window asks to be treated as a dialog (_NET_WM_WINDOW_TYPE_DIALOG).
+bool IsDialog(const ChildProcess::Strings& environment, unsigned long window);
 // The window's name (WM_NAME or _NET_WM_NAME) as xdotool reads it.
 QString WindowName(const ChildProcess::Strings& environment, unsigned long window);
 
