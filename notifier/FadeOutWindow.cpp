@@ -19,13 +19,21 @@ int ClampedOpacity(int opacity) {
     return std::clamp(opacity, kOpacityStep, kFullOpacity);
 }
 
-// The target as it is on screen now, frame and all.
-QPixmap GrabOnScreen(const QWidget& target) {
-    const QRect frame = target.frameGeometry();
+// The target as it looks now: the screen's pixels, frame and all, where the screen holds
+// them; elsewhere (Xwayland) the window's own rendering, without the frame.
+struct Picture {
+    QPixmap pixmap;
+    QRect where;
+};
+
+Picture TakePicture(QWidget& target) {
     QScreen* screen = target.screen();
+    if (!platform::LayeredWindows::ScreenShowsWindows(screen))
+        return {target.grab(), target.geometry()};
+    const QRect frame = target.frameGeometry();
     if (!screen)
         return {};
-    return screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    return {screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()), frame};
 }
 
 }  // namespace
@@ -47,17 +55,20 @@ CFadeOutWindow::CFadeOutWindow(QWidget* target, int fadeTime, int startOpacity)
         deleteLater();
         return;
     }
-    picture = GrabOnScreen(*target);
-    if (picture.isNull()) {
+    const Picture taken = TakePicture(*target);
+    if (taken.pixmap.isNull()) {
         deleteLater();
         return;
     }
+    picture = taken.pixmap;
+    // The compositor blends the window's own alpha on every desktop, where a window opacity
+    // set on the window may never reach it.
+    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     new FocusReturner(this);
     remaining = static_cast<std::uint8_t>(ClampedOpacity(startOpacity));
-    setWindowOpacity(remaining / double(kFullOpacity));
-    setGeometry(target->frameGeometry());
+    setGeometry(taken.where);
     show();
     timer.start(PeriodFor(fadeTime, startOpacity), Qt::PreciseTimer, this);
 }
@@ -72,11 +83,16 @@ void CFadeOutWindow::OnTimer() {
         return;
     }
     remaining -= kOpacityStep;
-    setWindowOpacity(remaining / double(kFullOpacity));
+    repaint();
 }
 
 void CFadeOutWindow::paintEvent(QPaintEvent*) {
-    QPainter(this).drawPixmap(0, 0, picture);
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setOpacity(remaining / double(kFullOpacity));
+    painter.drawPixmap(0, 0, picture);
 }
 
 void CFadeOutWindow::timerEvent(QTimerEvent* event) {

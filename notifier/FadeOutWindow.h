@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-// The fading image a closing window leaves behind. Created with new by the closing
+// The fading image a closing window leaves behind: a translucent window over the closing one
+// that paints its picture with less opacity at every step. Created with new by the closing
 // window, which drops the pointer at once: the window deletes itself when the fade ends.
 // It lets every click through to what lies beneath and never keeps the focus.
 class CFadeOutWindow : public QWidget {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QScreen>
 
 #ifdef Q_OS_LINUX
 #include <xcb/xcb.h>
@@ -57,6 +58,11 @@ bool LayeredWindows::Available() {
 #else
     return false;
 #endif
+}
+
+bool LayeredWindows::ScreenShowsWindows(const QScreen* screen) {
+    // Xwayland names its outputs, and so Qt's screens, XWAYLAND0, XWAYLAND1, ...
+    return !screen || !screen->name().startsWith(QLatin1String("XWAYLAND"));
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+class QScreen;
+
 namespace platform {
 
 // Whether translucent top-level windows really show through: always on Windows; on X11 only
@@ -8,6 +10,10 @@ namespace platform {
 class LayeredWindows {
 public:
     static bool Available();
+
+    // Whether a grab of the screen shows the windows on it. Under Xwayland it does not: the
+    // X server holds no other program's pixels, so a grab of another window comes back black.
+    static bool ScreenShowsWindows(const QScreen* screen);
 };
 
 }  // namespace platform
