@@ -38,21 +38,39 @@ QString DisplayText(const std::string& text) {
     return QString::fromStdU16String(platform::CodePage1256::ToUtf16(text));
 }
 
-// A refused value shows the framework's message and puts the focus on its control. A
-// greyed control cannot be corrected, so there a refused text leaves the value in force
-// instead of holding the dialog open for good.
+// Whether the phrase file could not be used, which greys the reminder group for the run.
+bool PhraseFileUnusable() {
+    const CPhraseStore* store = CPhraseStore::Existing();
+    return store && store->m_bDisabled;
+}
+
+// A refused value shows the framework's message and puts the focus on its control. Where
+// the phrase file is unusable the control stays greyed for the whole run and can never be
+// corrected, so there a refused text leaves the value in force instead of holding the
+// dialog open for good.
 template <typename Number>
 bool Exchange(QLineEdit* control, const prefinput::Typed<Number>& typed, Number& value) {
     if (typed.value) {
         value = *typed.value;
         return true;
     }
-    if (!control->isEnabled())
+    if (PhraseFileUnusable())
         return true;
     platform::AppMessages::Show(typed.refusal, platform::MessageIcon::Exclamation);
     control->setFocus();
     control->selectAll();
     return false;
+}
+
+// The first control that takes the focus by Tab, as a dialog gives it on every showing.
+QWidget* FirstControl(QWidget& dialog) {
+    for (QWidget* next = dialog.nextInFocusChain(); next != &dialog;
+         next = next->nextInFocusChain()) {
+        if (dialog.isAncestorOf(next) && next->isEnabled() && next->isVisibleTo(&dialog) &&
+            (next->focusPolicy() & Qt::TabFocus))
+            return next;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -93,9 +111,15 @@ int CPreferencesDlg::FontSizeTenths() const {
 }
 
 void CPreferencesDlg::setVisible(bool visible) {
-    if (visible && !isVisible())
+    const bool showing = visible && !isVisible();
+    if (showing)
         OnInitDialog();
     QDialog::setVisible(visible);
+    // The object is reused: without this the focus would stay where the last showing left it.
+    if (showing) {
+        if (QWidget* first = FirstControl(*this))
+            first->setFocus(Qt::TabFocusReason);
+    }
 }
 
 void CPreferencesDlg::accept() {
@@ -167,8 +191,7 @@ void CPreferencesDlg::OnEnableClicked() {
 }
 
 void CPreferencesDlg::EnablePopupControls(int enable) {
-    const CPhraseStore* store = CPhraseStore::Existing();
-    if (store && store->m_bDisabled) {
+    if (PhraseFileUnusable()) {
         m_groupPopup->setEnabled(false);
         enable = 0;
     }

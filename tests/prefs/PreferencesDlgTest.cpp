@@ -245,20 +245,26 @@ TEST_F(PreferencesDlgTest, MissingPhraseFileGreysTheReminderGroupForGood) {
     EXPECT_EQ(Stored(kPopupInterval), 10);
 }
 
-// A greyed control cannot be corrected, so its text must not hold the dialog open.
-TEST_F(PreferencesDlgTest, RefusedTextInGreyedControlsKeepsTheValuesInForce) {
+// Unchecking Enable greys the controls but does not hide what they hold: a refused text
+// there is refused as anywhere else, since checking Enable again makes it editable.
+TEST_F(PreferencesDlgTest, UncheckedEnableStillRefusesTheTextOfItsGreyedControls) {
     CPreferencesDlg& dialog = Open();
-    Type(kEditInterval, "abc");
-    Type(kEditFontSize, "");
+    const QByteArray settingsBefore = SettingsFileBytes();
+    Type(kEditInterval, "0");
     Click(kCheckEnable);
     Click(kOk);
-    EXPECT_TRUE(m_messages.isEmpty());
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.m_bEnable, 0);
+    EXPECT_EQ(m_messages, QStringList{"Please enter an integer between 1 and 60."});
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.m_bEnable, 1);
     EXPECT_EQ(dialog.m_nInterval, 10u);
-    EXPECT_FLOAT_EQ(dialog.m_fFontSize, 10.0f);
+    EXPECT_EQ(SettingsFileBytes(), settingsBefore);
+    Click(kCheckEnable);
+    Type(kEditInterval, "25");
+    Click(kCheckEnable);
+    Click(kOk);
+    EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(Stored(kEnablePopup), 0);
-    EXPECT_EQ(Stored(kPopupInterval), 10);
+    EXPECT_EQ(Stored(kPopupInterval), 25);
 }
 
 // Without the phrase file nothing in the reminder group can be edited; a hand-edited
