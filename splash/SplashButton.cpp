@@ -8,6 +8,9 @@ CSplashButton::CSplashButton(QWidget* parent) : QPushButton(QStringLiteral("Imag
     setObjectName(QStringLiteral("1000"));
     setEnabled(false);
     setFlat(true);
+    // A disabled button still swallows the mouse; the main window beneath must get it, so
+    // that the right button opens its context menu.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 CSplashButton::~CSplashButton() = default;

@@ -195,6 +195,28 @@ TEST_F(QuietbellDesktopTest, StartPictureGoesIconDocksStartupPhraseRisesBottomRi
     EXPECT_TRUE(program.Running());
 }
 
+// The start picture covers the whole main window; the right button on it still opens the main
+// window's context menu at the pointer, and its Preferences entry opens the dialog.
+TEST_F(QuietbellDesktopTest, RightClickOnTheStartPictureOpensTheContextMenu) {
+    ChildProcess program = StartProgram();
+    std::vector<unsigned long> picture;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] { return (picture = desktop.FindWindows("^Quietbell$")).size() == 1; }));
+    const QPoint at = desktop.WindowGeometry(picture.front()).center();
+    ASSERT_TRUE(desktop.Click(at, 3));
+    std::optional<Window> menu;
+    ASSERT_TRUE(DesktopSession::WaitFor([&] {
+        for (const Window& window : WindowsOf(program)) {
+            if (window.id != picture.front() && window.geometry.topLeft() == at)
+                menu = window;
+        }
+        return menu.has_value();
+    })) << "no menu at the pointer";
+    ASSERT_TRUE(desktop.Run({"xdotool", "key", "p"}).exitCode == 0);
+    EXPECT_TRUE(
+        DesktopSession::WaitFor([&] { return !desktop.FindWindows("^Preferences$").empty(); }));
+}
+
 // Only the start picture has a taskbar entry, and only while it shows: the popup and the
 // tray icon's window are not windows a user switches to.
 TEST_F(QuietbellDesktopTest, OnlyTheVisibleStartPictureHasATaskbarEntry) {
