@@ -11,7 +11,8 @@ extern "C" const char* __lsan_default_suppressions() {
 #endif
 
 int main(int argc, char** argv) {
-    platform::PreferXcbUnderWayland();
+    if (!platform::PrepareDisplayPlatform())
+        return 1;
     QApplication app(argc, argv);
     CReminderApp reminder;
     reminder.InitInstance();

@@ -198,7 +198,9 @@ void CReminderDlg::HideToTray() {
         return;
     }
     m_withoutTray = false;
-    showMinimized();
+    // Minimised in place: showMinimized would map the window again after the minimise has
+    // hidden it, and a compositor may keep the frame of a window mapped and unmapped at once.
+    setWindowState(windowState() | Qt::WindowMinimized);
     ZoomToTray();
     hide();
 }

@@ -1,16 +1,109 @@
 #include "platform/DisplayPlatform.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QStringList>
 #include <QtGlobal>
+
+#include <cstdio>
+
+#ifdef Q_OS_LINUX
+#include <xcb/xcb.h>
+#endif
 
 namespace platform {
 
-void PreferXcbUnderWayland() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY"))
-        return;
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+namespace {
+
+bool X11Reachable() {
+#ifdef Q_OS_LINUX
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+#else
+    return false;
+#endif
+}
+
+// WAYLAND_DISPLAY is a socket name in XDG_RUNTIME_DIR, or an absolute path.
+bool WaylandReachable() {
+    const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (name.isEmpty())
+        return false;
+    const QString path =
+        QDir::isAbsolutePath(name) ? name : qEnvironmentVariable("XDG_RUNTIME_DIR") + '/' + name;
+    return QFileInfo::exists(path);
+}
+
+// Where Qt looks for its platform plugins: QT_PLUGIN_PATH first, then its own folder.
+bool WaylandPluginInstalled() {
+    QStringList folders =
+        qEnvironmentVariable("QT_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    folders << QLibraryInfo::path(QLibraryInfo::PluginsPath);
+    for (const QString& folder : folders) {
+        if (!QDir(folder + QStringLiteral("/platforms"))
+                 .entryList({QStringLiteral("*qwayland*")}, QDir::Files)
+                 .isEmpty())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+DisplayChoice ChooseDisplayPlatform(const DisplayFacts& facts) {
+    if (facts.platformChosen)
+        return DisplayChoice::AsChosen;
+    if (facts.x11Reachable)
+        return DisplayChoice::Xcb;
+    if (facts.waylandReachable && facts.waylandPlugin)
+        return DisplayChoice::Wayland;
+    return DisplayChoice::None;
+}
+
+DisplayFacts ReadDisplayFacts() {
+    DisplayFacts facts;
+    facts.platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (facts.platformChosen)
+        return facts;
+    facts.x11Reachable = X11Reachable();
+    facts.waylandReachable = WaylandReachable();
+    facts.waylandPlugin = WaylandPluginInstalled();
+    return facts;
+}
+
+QString NoDisplayMessage() {
+    return QStringLiteral(
+        "quietbell: found no display to show its windows on. It needs an X11 display "
+        "(DISPLAY), which Wayland desktops give through Xwayland, or on a Wayland desktop "
+        "without Xwayland Qt's Wayland platform plugin (Debian package qt6-wayland).");
+}
+
+bool PrepareDisplayPlatform() {
+#ifndef Q_OS_LINUX
+    // Elsewhere Qt's one platform always has a display.
+    return true;
+#else
+    switch (ChooseDisplayPlatform(ReadDisplayFacts())) {
+        case DisplayChoice::AsChosen:
+            return true;
+        case DisplayChoice::Xcb:
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+            return true;
+        case DisplayChoice::Wayland:
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("wayland"));
+            return true;
+        case DisplayChoice::None:
+            break;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(NoDisplayMessage()));
+    return false;
+#endif
 }
 
 }  // namespace platform

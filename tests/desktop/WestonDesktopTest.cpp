@@ -1,0 +1,177 @@
+// The real program on a Wayland desktop through Xwayland: weston runs full screen in the test
+// binary's Xvfb (its x11 backend), so the outer X server's screenshots show what weston
+// composites, and clicks on the outer display reach weston as a user's would.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "TestMainDesktop.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// weston.ini's background: what every pixel shows where no window is.
+const QColor kBackground(0x33, 0x66, 0x99);
+const QSize kSkin(233, 167);
+
+class WestonDesktopTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("weston").isEmpty() ||
+            QStandardPaths::findExecutable("Xwayland").isEmpty())
+            GTEST_SKIP() << "weston or Xwayland is not installed";
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(QDir(folder.path()).mkpath("runtime"));
+        ASSERT_TRUE(QDir(folder.path()).mkpath("home/.config"));
+        QFile::setPermissions(Runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile ini(folder.filePath("weston.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(
+            "[core]\nxwayland=true\n[shell]\npanel-position=none\n"
+            "background-color=0xff336699\n");
+        ini.close();
+        weston = ChildProcess::Start(
+            {"weston", "--backend=x11-backend.so", "--use-pixman", "--fullscreen", "--width=1280",
+             "--height=800", "--socket=wayland-qb",
+             "--config=" + folder.filePath("weston.ini").toStdString()},
+            Environment(desktop.Display()), LogFile("weston"));
+        // weston starts Xwayland on the first free display and says which.
+        ASSERT_TRUE(
+            DesktopSession::WaitFor([&] { return !(xwayland = XwaylandDisplay()).isEmpty(); }, 20s))
+            << "weston did not start Xwayland";
+        // weston draws the pointer itself: it goes to a corner, away from the program's windows.
+        ASSERT_TRUE(desktop.MoveMouse(QPoint(4, 4)));
+        ASSERT_TRUE(DesktopSession::WaitFor(
+            [&] { return desktop.Screenshot().pixelColor(640, 300) == kBackground; }));
+    }
+
+    QString Runtime() const { return folder.filePath("runtime"); }
+    std::string LogFile(const char* name) const {
+        return folder.filePath(name).toStdString() + ".log";
+    }
+
+    QString XwaylandDisplay() const {
+        QFile log(QString::fromStdString(LogFile("weston")));
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        const QRegularExpressionMatch match =
+            QRegularExpression("xserver listening on display (:\\d+)").match(log.readAll());
+        return match.hasMatch() ? match.captured(1) : QString();
+    }
+
+    // The session's environment with this desktop's display and folders; no platform chosen,
+    // so the program picks its own.
+    ChildProcess::Strings Environment(const QString& display) const {
+        ChildProcess::Strings environment;
+        for (const std::string& entry : desktop.Environment()) {
+            const std::string name = entry.substr(0, entry.find('='));
+            if (name != "DISPLAY" && name != "QT_QPA_PLATFORM" && name != "XDG_RUNTIME_DIR" &&
+                name != "HOME" && name != "XDG_CONFIG_HOME")
+                environment.push_back(entry);
+        }
+        environment.push_back("DISPLAY=" + display.toStdString());
+        environment.push_back("WAYLAND_DISPLAY=wayland-qb");
+        environment.push_back("XDG_RUNTIME_DIR=" + Runtime().toStdString());
+        environment.push_back("HOME=" + folder.filePath("home").toStdString());
+        environment.push_back("XDG_CONFIG_HOME=" + folder.filePath("home/.config").toStdString());
+        return environment;
+    }
+
+    ChildProcess::Result OnXwayland(const ChildProcess::Strings& argv) const {
+        return ChildProcess::Run(argv, Environment(xwayland));
+    }
+
+    // The places of the program's viewable windows on Xwayland.
+    std::vector<QRect> Windows(const ChildProcess& program) const {
+        const ChildProcess::Result found = OnXwayland(
+            {"xdotool", "search", "--onlyvisible", "--pid", std::to_string(program.Pid())});
+        std::vector<QRect> windows;
+        for (const QString& id :
+             QString::fromStdString(found.output).split('\n', Qt::SkipEmptyParts)) {
+            const QString info = QString::fromStdString(
+                OnXwayland({"xwininfo", "-id", id.trimmed().toStdString()}).output);
+            auto field = [&](const char* label) {
+                return QRegularExpression(QString(label) + ":\\s+(-?\\d+)")
+                    .match(info)
+                    .captured(1)
+                    .toInt();
+            };
+            windows.emplace_back(field("Absolute upper-left X"), field("Absolute upper-left Y"),
+                                 field("Width"), field("Height"));
+        }
+        return windows;
+    }
+
+    // The popup has the skin's size; the start picture is the program's other window.
+    std::optional<QRect> Window(const ChildProcess& program, bool popup) const {
+        for (const QRect& window : Windows(program)) {
+            if ((window.size() == kSkin) == popup)
+                return window;
+        }
+        return std::nullopt;
+    }
+
+    // Pixels of rect (screen coordinates) that are not the bare background.
+    int CoveredPixels(const QImage& shot, const QRect& rect) const {
+        int covered = 0;
+        const QRect inside = rect.intersected(shot.rect());
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                covered += shot.pixelColor(x, y) != kBackground;
+        return covered;
+    }
+
+    int BlackPixels(const QImage& shot, const QRect& rect) const {
+        int black = 0;
+        const QRect inside = rect.intersected(shot.rect());
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                black += qGray(shot.pixel(x, y)) < 16;
+        return black;
+    }
+
+    ChildProcess StartProgram() const {
+        const QString executable = QCoreApplication::applicationDirPath() + "/quietbell";
+        return ChildProcess::Start({executable.toStdString()}, Environment(xwayland),
+                                   LogFile("quietbell"));
+    }
+
+    DesktopSession& desktop = TheDesktop();
+    QTemporaryDir folder;
+    ChildProcess weston;
+    QString xwayland;
+};
+
+// weston has no tray, so the start picture stays (minimised, with the no-tray message); the
+// start-up phrase's popup goes by itself through the fade, without a black box, and leaves
+// nothing where it stood.
+TEST_F(WestonDesktopTest, ThePopupFadesWithoutABlackBoxAndLeavesNothing) {
+    ChildProcess program = StartProgram();
+    std::optional<QRect> popup;
+    ASSERT_TRUE(DesktopSession::WaitFor([&] {
+        return (popup = Window(program, true)).has_value();
+    })) << "the start-up phrase rises";
+    int mostBlack = 0;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] {
+            const QImage shot = desktop.Screenshot();
+            mostBlack = std::max(mostBlack, BlackPixels(shot, *popup));
+            return !Window(program, true) && CoveredPixels(shot, *popup) == 0;
+        },
+        40s))
+        << "the popup's place is clear again";
+    // The phrase itself is black ink on a white field; a black box would be most of the popup.
+    EXPECT_LT(mostBlack, popup->width() * popup->height() / 5);
+    EXPECT_TRUE(program.Running());
+}
+
+}  // namespace
