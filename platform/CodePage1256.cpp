@@ -1,10 +1,12 @@
 #include "platform/CodePage1256.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -20,6 +22,18 @@ struct ConverterCloser {
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
+// ICU's own substitution skips the default-ignorable characters the code page lacks
+// (U+200B, U+FEFF, U+2060 and their like), so they would vanish from a phrase and from its
+// sum; the code page gives them its default character like every other unmapped one.
+void substituteEveryUnmapped(const void* /*context*/, UConverterFromUnicodeArgs* args,
+                             const UChar* /*units*/, int32_t /*length*/, UChar32 /*codePoint*/,
+                             UConverterCallbackReason reason, UErrorCode* status) {
+    if (reason > UCNV_IRREGULAR)
+        return;  // reset, close and clone need nothing
+    *status = U_ZERO_ERROR;
+    ucnv_cbFromUWriteSub(args, 0, status);
+}
+
 Converter openConverter() {
     UErrorCode status = U_ZERO_ERROR;
     Converter conv(ucnv_open("windows-1256", &status));
@@ -27,6 +41,9 @@ Converter openConverter() {
         throw std::runtime_error("ICU has no windows-1256 converter");
     // ICU substitutes 0x1A by default; the code page's default character is '?'.
     ucnv_setSubstChars(conv.get(), &CodePage1256::kDefaultChar, 1, &status);
+    ucnv_setFromUCallBack(conv.get(), substituteEveryUnmapped, nullptr, nullptr, nullptr, &status);
+    if (U_FAILURE(status))
+        throw std::runtime_error("ICU cannot set up the windows-1256 converter");
     return conv;
 }
 
@@ -58,15 +75,14 @@ std::size_t icuFromUtf16(std::u16string_view text, char* out) {
 }
 
 // ICU's result for each UTF-16 unit outside the surrogates, so that a text costs one
-// look-up a unit rather than one ICU call. A unit may give no byte at all: ICU drops the
-// default-ignorable characters the code page lacks (U+FEFF, U+2060 and their like).
+// look-up a unit rather than one ICU call: one byte a unit.
 // The table is filled a page of 256 units at a time, when a text first needs that page:
 // Arabic text touches three or four pages, so a start-up pays for those alone.
 class UnitTable {
 public:
     struct Entry {
         char byte = 0;
-        std::uint8_t count = 0;
+        bool filled = false;
     };
     static constexpr std::size_t kPages = 0x100;
 
@@ -125,10 +141,12 @@ void UnitTable::fillPage(std::size_t page) {
         throw std::runtime_error("ICU cannot convert to windows-1256");
     for (std::size_t i = 0; i < static_cast<std::size_t>(target - bytes.data()); ++i) {
         Entry& entry = entries[units[static_cast<std::size_t>(offsets[i])]];
-        if (entry.count != 0)
+        if (entry.filled)
             throw std::runtime_error("ICU gives windows-1256 two bytes for one character");
-        entry = {bytes[i], 1};
+        entry = {bytes[i], true};
     }
+    if (target - bytes.data() != static_cast<std::ptrdiff_t>(units.size()))
+        throw std::runtime_error("ICU gives windows-1256 no byte for a character");
     filled[page].store(true, std::memory_order_release);
 }
 
@@ -156,9 +174,7 @@ Progress convertTableRun(std::u16string_view text, Progress at, char* out) {
     while (i < n && !isSurrogate(units[i])) {
         const char16_t unit = units[i++];
         pages.Ensure(unit);
-        const UnitTable::Entry entry = entries[unit];
-        out[length] = entry.byte;
-        length += entry.count;
+        out[length++] = entries[unit].byte;
     }
     return {i, length};
 }

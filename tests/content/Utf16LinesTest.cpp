@@ -63,6 +63,10 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"CharactersTheCodePageLacksBecomeTheDefault",
                   Utf16Units(u"\uFEFF\u0660\u0669\u06CC\uFDFA\r\n"),
                   {"????"}},
+        // Zero width space, word joiner and a byte-order mark inside a line count too.
+        LinesCase{"IgnorablesTheCodePageLacksBecomeTheDefault",
+                  Utf16Units(u"\uFEFFa\u200Bb\u2060\uFEFF\r\n"),
+                  {"a?b??"}},
         LinesCase{
             "ZeroUnitBecomesTheDefault", Utf16Units(std::u16string(u"\uFEFFa\0b\r\n", 6)), {"a?b"}},
         LinesCase{"UnpairedSurrogates",
