@@ -87,6 +87,7 @@ bool ScriptCache::Create(const QFont& newFont, const QPaintDevice* device) {
         return false;
     }
     hbBuffer = hb_buffer_create();
+    hbFallbackBuffer = hb_buffer_create();
     const QRawFont& raw = faces.front().rawFont;
     ascent = qRound(raw.ascent());
     height = ascent + qRound(raw.descent());
@@ -97,6 +98,9 @@ void ScriptCache::Reset() {
     if (hbBuffer != nullptr)
         hb_buffer_destroy(hbBuffer);
     hbBuffer = nullptr;
+    if (hbFallbackBuffer != nullptr)
+        hb_buffer_destroy(hbFallbackBuffer);
+    hbFallbackBuffer = nullptr;
     for (Face& face : faces) {
         if (face.hbFont != nullptr)
             hb_font_destroy(face.hbFont);

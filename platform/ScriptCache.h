@@ -44,6 +44,8 @@ public:
     int FallbackFor(int face) const;
     const Face& GetFace(int index) const { return faces[static_cast<size_t>(index)]; }
     hb_buffer_t* HbBuffer() const { return hbBuffer; }
+    // A second buffer, for what the first face lacks while the first buffer is in use.
+    hb_buffer_t* FallbackBuffer() const { return hbFallbackBuffer; }
 
 private:
     int FaceForWritingSystem(int writingSystem) const;
@@ -53,6 +55,7 @@ private:
     // Faces are added while shaping, which the layout does through a const cache.
     mutable std::vector<Face> faces;
     hb_buffer_t* hbBuffer = nullptr;
+    hb_buffer_t* hbFallbackBuffer = nullptr;
     int ascent = 0;
     int height = 0;
 };

@@ -19,14 +19,14 @@ class ScriptCache;
 class ScriptShaper {
 public:
     // Shapes and places length characters. Glyphs come in visual order (left to right);
-    // clusterMap gets one entry per character: the first glyph of its cluster. face tells
-    // which face of the cache the glyphs belong to: the run's script picks it, and a run
-    // the face lacks glyphs for is shaped again on the fallback face. Fails when the font
-    // is missing or more than maxGlyphs glyphs would be needed.
+    // clusterMap gets one entry per character: the first glyph of its cluster. faces gets
+    // one entry per glyph: the face of the cache it belongs to. The run's script picks the
+    // face; only the clusters that face lacks are shaped again on the fallback face. Fails
+    // when the font is missing or more than maxGlyphs glyphs would be needed.
     static bool Shape(const ScriptCache& cache, const char16_t* text, int length, int maxGlyphs,
                       const ScriptAnalysis& analysis, uint32_t* glyphs, int* clusterMap,
                       ScriptVisAttr* visualAttributes, int* advances, GlyphOffset* offsets,
-                      int* glyphCount, int* width, int* face);
+                      int* glyphCount, int* width, int* faces);
 
     // Each cluster's advance shared out over its characters (the sum stays exact).
     static bool GetLogicalWidths(const ScriptAnalysis& analysis, int length, int glyphCount,
@@ -35,7 +35,7 @@ public:
 
     // Draws the glyphs with the line's top at y; the run ends at x when alignRight, else
     // starts there. positions is scratch of glyphCount entries, handed to Qt without a copy.
-    static bool TextOut(QPainter& dc, const ScriptCache& cache, int face, int x, int y,
+    static bool TextOut(QPainter& dc, const ScriptCache& cache, const int* faces, int x, int y,
                         bool alignRight, const uint32_t* glyphs, int glyphCount,
                         const int* advances, const GlyphOffset* offsets, QPointF* positions);
 };

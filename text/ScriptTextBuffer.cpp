@@ -29,6 +29,7 @@ void ScriptTextBuffer::Allocate() {
     // them.
     wideText = std::vector<char16_t>(static_cast<size_t>(capacity) + 1, u'\0');
     glyphs = std::vector<uint32_t>(static_cast<size_t>(maxGlyphs));
+    glyphFaces = std::vector<int>(static_cast<size_t>(maxGlyphs));
     clusterMap = std::vector<int>(static_cast<size_t>(maxGlyphs));
     visualAttributes = std::vector<platform::ScriptVisAttr>(static_cast<size_t>(maxGlyphs));
     advances = std::vector<int>(static_cast<size_t>(maxGlyphs));

@@ -23,6 +23,7 @@ public:
     int capacity = 0;
     int maxGlyphs = 0;
     std::vector<uint32_t> glyphs;
+    std::vector<int> glyphFaces;  // per glyph: the face of the shaping cache it comes from
     std::vector<int> clusterMap;  // per character; int, so 100,000 glyphs fit
     std::vector<platform::ScriptVisAttr> visualAttributes;
     std::vector<int> advances;

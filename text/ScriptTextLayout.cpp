@@ -268,7 +268,7 @@ bool CScriptTextLayout::ShapeRun(const ScriptRun& run, int firstChar, int& width
     return platform::ScriptShaper::Shape(
         scriptCache, b.wideText.data() + firstChar, length < 0 ? run.length : length, b.maxGlyphs,
         run.analysis, b.glyphs.data(), b.clusterMap.data(), b.visualAttributes.data(),
-        b.advances.data(), b.glyphOffsets.data(), &glyphCount, &width, &glyphFace);
+        b.advances.data(), b.glyphOffsets.data(), &glyphCount, &width, b.glyphFaces.data());
 }
 
 // Trying a long run on a line means shaping all of it for every line, which grows with
@@ -397,7 +397,7 @@ bool CScriptTextLayout::DrawRun(QPainter& dc, int& x, int y, const ScriptRun& ru
     if (!ShapeRun(run, firstChar, width))
         return false;
     ScriptTextBuffer& b = *buffer;
-    if (!platform::ScriptShaper::TextOut(dc, scriptCache, glyphFace, x, y, rightAligned,
+    if (!platform::ScriptShaper::TextOut(dc, scriptCache, b.glyphFaces.data(), x, y, rightAligned,
                                          b.glyphs.data(), glyphCount, b.advances.data(),
                                          b.glyphOffsets.data(), b.glyphPositions.data()))
         return false;
@@ -409,7 +409,8 @@ bool CScriptTextLayout::DrawRun(QPainter& dc, int& x, int y, const ScriptRun& ru
                         run.analysis.script,
                         x,
                         width,
-                        std::vector<quint32>(b.glyphs.begin(), b.glyphs.begin() + glyphCount)};
+                        std::vector<quint32>(b.glyphs.begin(), b.glyphs.begin() + glyphCount),
+                        std::vector<int>(b.glyphFaces.begin(), b.glyphFaces.begin() + glyphCount)};
     }
     x += rightAligned ? -width : width;
     return true;

@@ -51,6 +51,7 @@ public:
         int x = 0;       // pen x the run was drawn against (its right end when right-aligned)
         int width = 0;
         std::vector<quint32> glyphs;  // in the order drawn (visual, left to right)
+        std::vector<int> faces;       // per glyph: the face of the shaping cache
     };
     struct RecordedLine {
         int first = 0;
@@ -106,7 +107,6 @@ private:
     QRect placement;
     bool layoutStale = false;
     int glyphCount = 0;  // glyphs of the run shaped last
-    int glyphFace = -1;  // and the face of the cache they belong to
 
     Path pathForTests = Path::Auto;
     Recording* record = nullptr;

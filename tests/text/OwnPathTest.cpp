@@ -294,3 +294,52 @@ TEST_F(OwnPath, ANewFontSizeAfterInvalidateLayoutGivesANewLineHeight) {
 }
 
 }  // namespace
+
+namespace {
+
+// The glyphs of a drawing in drawing order, each with its face, less spaces and any glyph
+// of another face than the Arabic one.
+std::vector<std::pair<quint32, int>> arabicFaceGlyphs(const CScriptTextLayout::Recording& rec,
+                                                      quint32 space) {
+    std::vector<std::pair<quint32, int>> glyphs;
+    for (const auto& line : rec.lines) {
+        for (const auto& run : line.runs) {
+            for (size_t g = 0; g < run.glyphs.size(); ++g) {
+                if (run.faces[g] == 0 && run.glyphs[g] != space)
+                    glyphs.emplace_back(run.glyphs[g], run.faces[g]);
+            }
+        }
+    }
+    return glyphs;
+}
+
+}  // namespace
+
+// The Arabic face has no ASCII hyphen: the hyphen alone comes from another face, and the
+// words and digits around it keep the Arabic face's glyphs, the same as without it.
+TEST_F(OwnPath, OnlyTheClusterTheFaceLacksComesFromAnotherFace) {
+    for (const QFont& face : {font, [this] {
+                                  QFont popup(font);
+                                  popup.setFamilies({"Tahoma", font.family(), "Amiri"});
+                                  return popup;
+                              }()}) {
+        SCOPED_TRACE(face.families().join(",").toStdString());
+        const std::u16string plain = kSubhan + u" " + kAllah + u" 12";
+        const std::u16string hyphen = kSubhan + u" - " + kAllah + u" 12";
+        const auto without = DrawText(plain, QRect(0, 0, 390, 100), Path::Own, face);
+        const auto with = DrawText(hyphen, QRect(0, 0, 390, 100), Path::Own, face);
+        const QRawFont arabic = QRawFont::fromFont(face, QFontDatabase::Arabic);
+        const quint32 space = arabic.glyphIndexesForString(QStringLiteral(" ")).value(0);
+        ASSERT_EQ(with.rec.lines.size(), 1u);
+        EXPECT_EQ(arabicFaceGlyphs(with.rec, space), arabicFaceGlyphs(without.rec, space));
+        // The hyphen is drawn, from another face; nothing else is.
+        int others = 0;
+        for (const auto& run : with.rec.lines[0].runs) {
+            for (size_t g = 0; g < run.glyphs.size(); ++g) {
+                EXPECT_NE(run.glyphs[g], 0u) << "a character without a glyph";
+                others += run.faces[g] != 0 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(others, 1);
+    }
+}

@@ -81,10 +81,11 @@ RunMetrics ShapeAsOneRun(const QFont& font, const QPaintDevice* device,
     a.script = USCRIPT_ARABIC;
     a.state = platform::ScriptState{1, true, true};
     a.language = 1;
-    int count = 0, face = 0;
+    std::vector<int> faces(maxGlyphs);
+    int count = 0;
     if (!platform::ScriptShaper::Shape(cache, text.data(), n, maxGlyphs, a, glyphs.data(),
                                        clusterMap.data(), attrs.data(), advances.data(),
-                                       offsets.data(), &count, &m.width, &face))
+                                       offsets.data(), &count, &m.width, faces.data()))
         return m;
     m.logicalWidths.resize(n);
     platform::ScriptShaper::GetLogicalWidths(a, n, count, advances.data(), clusterMap.data(),
