@@ -4,78 +4,124 @@
 #include "content/ReadUtf16Lines.h"
 #include "platform/CodePage1256.h"
 
-#include <unicode/uchar.h>
+#include <unicode/ubidi.h>
 
-#include <algorithm>
+#include <memory>
 
 namespace {
 
-constexpr char16_t kTatweel = u'\u0640';
-constexpr char16_t kNoBreakSpace = u'\u00A0';
+constexpr char16_t kNonJoiner = u'\u200C';
+constexpr char16_t kLeftToRightMark = u'\u200E';
 constexpr char16_t kRightToLeftMark = u'\u200F';
-constexpr int kTatweelWorth = 0xDC - 127;
-constexpr int kNoBreakSpaceWorth = 0xA0 - 127;  // in place of a space, which adds nothing
-constexpr int kMarkWorth = 0xFE - 127;
-constexpr int kMostMarks = 2;
+// Fewer of each than this: 127 non-joiners are worth as much as 30 right-to-left marks,
+// 127 left-to-right marks as much as 126 of them.
+constexpr int kMostOfOneKind = 127;
 
-bool isMark(char16_t c) {
-    return u_getIntPropertyValue(c, UCHAR_JOINING_TYPE) == U_JT_TRANSPARENT;
+bool isFiller(char16_t c) {
+    return c == kNonJoiner || c == kLeftToRightMark || c == kRightToLeftMark;
 }
 
-bool joinsBothWays(char16_t c) {
-    return u_getIntPropertyValue(c, UCHAR_JOINING_TYPE) == U_JT_DUAL_JOINING;
+// What one character adds to the phrase sum.
+int worth(char16_t c) {
+    const std::string byte = platform::CodePage1256::FromUtf16(std::u16string(1, c));
+    return static_cast<unsigned char>(byte.at(0)) - 127;
 }
 
-bool joinsFromTheRight(char16_t c) {
-    const int type = u_getIntPropertyValue(c, UCHAR_JOINING_TYPE);
-    return type == U_JT_DUAL_JOINING || type == U_JT_RIGHT_JOINING;
+// Where the filler goes: right before the line's last word. There it stands after a
+// space, where a line may break anyway, and no word ends with it: a word's last glyph
+// keeps its overhang at a line's end, which both paths count in the line's width.
+size_t lastWordStart(const std::u16string& line) {
+    const size_t last = line.find_last_not_of(u' ');
+    if (last == std::u16string::npos)
+        return std::u16string::npos;
+    const size_t space = line.find_last_of(u' ', last);
+    return space == std::u16string::npos ? 0 : space + 1;
 }
 
-bool isAlef(char16_t c) {
-    return c == u'\u0622' || c == u'\u0623' || c == u'\u0625' || c == u'\u0627';
+struct BidiCloser {
+    void operator()(UBiDi* b) const { ubidi_close(b); }
+};
+
+// The paragraph's level, then the embedding level of each character, for a paragraph read
+// at the given level (UBIDI_DEFAULT_LTR: as its first strong character says).
+std::vector<UBiDiLevel> levelsOf(const std::u16string& line, UBiDiLevel paragraph) {
+    const std::unique_ptr<UBiDi, BidiCloser> bidi(ubidi_open());
+    UErrorCode status = U_ZERO_ERROR;
+    ubidi_setPara(bidi.get(), reinterpret_cast<const UChar*>(line.data()),
+                  static_cast<int32_t>(line.size()), paragraph, nullptr, &status);
+    const UBiDiLevel* levels = ubidi_getLevels(bidi.get(), &status);
+    if (U_FAILURE(status) || levels == nullptr)
+        return {};
+    std::vector<UBiDiLevel> result{ubidi_getParaLevel(bidi.get())};
+    result.insert(result.end(), levels, levels + line.size());
+    return result;
 }
 
-// Places inside a word where a tatweel only lengthens the join: after a letter that
-// joins to its left (and its marks), before a letter that joins from the right. Never
-// between lam and alef, whose ligature it would break.
-std::vector<size_t> tatweelPlaces(const std::u16string& line) {
-    std::vector<size_t> places;
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (!joinsBothWays(line[i]))
-            continue;
-        size_t next = i + 1;
-        while (next < line.size() && isMark(line[next]))
-            ++next;
-        if (next < line.size() && joinsFromTheRight(line[next]) &&
-            !(line[i] == u'\u0644' && isAlef(line[next])))
-            places.push_back(next);
+// The filler leaves the order of the text as it was: the paragraph and every character of
+// the text keep their levels, read right to left as the layout reads it, and read as the
+// first strong character says, as the system path measures it. A right-to-left mark first keeps
+// both; a left-to-right mark on its own can make a one-word line read left to right.
+bool keepsTheOrder(const std::u16string& text, const std::u16string& sealed, size_t at,
+                   size_t added) {
+    for (const UBiDiLevel paragraph : {UBiDiLevel{1}, UBiDiLevel{UBIDI_DEFAULT_LTR}}) {
+        const std::vector<UBiDiLevel> before = levelsOf(text, paragraph);
+        const std::vector<UBiDiLevel> after = levelsOf(sealed, paragraph);
+        if (before.size() != text.size() + 1 || after.size() != sealed.size() + 1 ||
+            before[0] != after[0])
+            return false;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (before[1 + i] != after[1 + (i < at ? i : i + added)])
+                return false;
+        }
     }
-    return places;
+    return true;
 }
 
-std::u16string padded(std::u16string line, const CPhraseSealer::Result& counts) {
-    int spaces = counts.noBreakSpaces;
-    for (char16_t& c : line)
-        if (c == u' ' && spaces-- > 0)
-            c = kNoBreakSpace;
-    // Spread the tatweels evenly over the line's joins; inserted from the end so that
-    // the places before stay where they were.
-    std::vector<size_t> places = tatweelPlaces(line);
-    std::vector<int> perPlace(places.size(), 0);
-    const size_t count = static_cast<size_t>(counts.tatweels);
-    for (size_t t = 0; t < count; ++t)
-        ++perPlace[((2 * t + 1) * places.size() / (2 * count)) % places.size()];
-    for (size_t p = places.size(); p-- > 0;)
-        line.insert(places[p], static_cast<size_t>(perPlace[p]), kTatweel);
-    return std::u16string(static_cast<size_t>(counts.marks), kRightToLeftMark) + line;
+struct Filler {
+    int nonJoiners = 0;
+    int leftToRightMarks = 0;
+    int rightToLeftMarks = 0;
+    int Count() const { return nonJoiners + leftToRightMarks + rightToLeftMarks; }
+    // Right-to-left marks first: the word they stand before reads right to left anyway.
+    std::u16string Text() const {
+        return std::u16string(static_cast<size_t>(rightToLeftMarks), kRightToLeftMark) +
+               std::u16string(static_cast<size_t>(leftToRightMarks), kLeftToRightMark) +
+               std::u16string(static_cast<size_t>(nonJoiners), kNonJoiner);
+    }
+};
+
+// The fewest filler characters worth gap, fewest left-to-right marks among them; none
+// (Count() < 0) when no mix closes the gap.
+Filler fewestWorth(int64_t gap, bool leftToRightMarks) {
+    const int nonJoiner = worth(kNonJoiner);
+    const int leftToRight = worth(kLeftToRightMark);
+    const int rightToLeft = worth(kRightToLeftMark);
+    Filler best{-1, 0, 0};
+    const int mostMarks = leftToRightMarks ? kMostOfOneKind - 1 : 0;
+    for (int z = 0; z < kMostOfOneKind; ++z) {
+        for (int l = 0; l <= mostMarks; ++l) {
+            const int64_t rest = gap - int64_t{z} * nonJoiner - int64_t{l} * leftToRight;
+            if (rest < 0 || rest % rightToLeft != 0)
+                continue;
+            const Filler f{z, l, static_cast<int>(rest / rightToLeft)};
+            if (best.Count() < 0 || f.Count() < best.Count() ||
+                (f.Count() == best.Count() && f.leftToRightMarks < best.leftToRightMarks))
+                best = f;
+        }
+    }
+    return best;
 }
 
 }  // namespace
 
-std::u16string CPhraseSealer::WithoutPadding(std::u16string line) {
-    std::erase_if(line, [](char16_t c) { return c == kTatweel || c == kRightToLeftMark; });
-    std::replace(line.begin(), line.end(), kNoBreakSpace, u' ');
-    return line;
+std::u16string CPhraseSealer::WithoutFiller(const std::u16string& line) {
+    const size_t start = lastWordStart(line);
+    if (start == std::u16string::npos)
+        return line;
+    size_t end = start;
+    while (end < line.size() && isFiller(line[end]))
+        ++end;
+    return line.substr(0, start) + line.substr(end);
 }
 
 int64_t CPhraseSealer::Sum(const std::vector<std::u16string>& lines) {
@@ -93,43 +139,40 @@ CPhraseSealer::Result CPhraseSealer::Seal(const std::vector<std::u16string>& lin
         return result;
     }
     std::vector<std::u16string> base = lines;
-    base[balancing] = WithoutPadding(base[balancing]);
+    const std::u16string text = WithoutFiller(base[balancing]);
+    base[balancing] = text;
+    const size_t at = lastWordStart(text);
+    if (at == std::u16string::npos) {
+        result.error = "Line " + QString::number(balancing) + " has no word to put filler before.";
+        return result;
+    }
     const int64_t gap = CPhraseStore::kPhraseSum - Sum(base);
     if (gap < 0) {
         result.error = "The file is " + QString::number(-gap) +
-                       " over the sum without padding: drop a phrase or shorten one.";
+                       " over the sum without filler: drop a phrase or shorten one.";
         return result;
     }
-    const int spaces =
-        static_cast<int>(std::count(base[balancing].begin(), base[balancing].end(), u' '));
-    const bool canStretch = !tatweelPlaces(base[balancing]).empty();
-    // Fewest marks first, then the fewest added characters.
-    int best = -1;
-    for (int marks = 0; marks <= kMostMarks && best < 0; ++marks) {
-        for (int nbsp = 0; nbsp <= spaces; ++nbsp) {
-            const int64_t rest =
-                gap - int64_t{marks} * kMarkWorth - int64_t{nbsp} * kNoBreakSpaceWorth;
-            if (rest < 0 || rest % kTatweelWorth != 0 || (rest > 0 && !canStretch))
-                continue;
-            const int tatweels = static_cast<int>(rest / kTatweelWorth);
-            if (best < 0 || tatweels + nbsp < best) {
-                best = tatweels + nbsp;
-                result.marks = marks;
-                result.noBreakSpaces = nbsp;
-                result.tatweels = tatweels;
-            }
+    for (const bool leftToRightMarks : {true, false}) {
+        const Filler filler = fewestWorth(gap, leftToRightMarks);
+        if (filler.Count() < 0)
+            continue;
+        const std::u16string added = filler.Text();
+        std::u16string sealed = text;
+        sealed.insert(at, added);
+        if (!keepsTheOrder(text, sealed, at, added.size()))
+            continue;
+        if (sealed.size() >= static_cast<size_t>(kMaxLineUnits)) {
+            result.error = "The sealed line would be longer than the format allows.";
+            return result;
         }
-    }
-    if (best < 0) {
-        result.error = "No padding of line " + QString::number(balancing) + " closes the gap of " +
-                       QString::number(gap) + ": add a phrase or pick a line with more spaces.";
+        result.ok = true;
+        result.line = sealed;
+        result.nonJoiners = filler.nonJoiners;
+        result.leftToRightMarks = filler.leftToRightMarks;
+        result.rightToLeftMarks = filler.rightToLeftMarks;
         return result;
     }
-    result.line = padded(base[balancing], result);
-    if (result.line.size() >= static_cast<size_t>(kMaxLineUnits)) {
-        result.error = "The padded line would be longer than the format allows.";
-        return result;
-    }
-    result.ok = true;
+    result.error = "No invisible filler closes the gap of " + QString::number(gap) + " on line " +
+                   QString::number(balancing) + ": add a phrase or lengthen one.";
     return result;
 }

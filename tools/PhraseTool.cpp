@@ -113,8 +113,10 @@ int seal(const QString& path, long long balancingLine) {
         fail(path + ": cannot be written.");
         return 1;
     }
-    std::printf("line %zu: %d tatweels, %d no-break spaces, %d marks\n", balancing, result.tatweels,
-                result.noBreakSpaces, result.marks);
+    std::printf(
+        "line %zu: %d right-to-left marks, %d left-to-right marks, %d zero-width "
+        "non-joiners\n",
+        balancing, result.rightToLeftMarks, result.leftToRightMarks, result.nonJoiners);
     const Utf16Lines check = ReadUtf16Lines(path);
     return CPhraseStore::PhraseSum(check.lines) == CPhraseStore::kPhraseSum ? 0 : 2;
 }
