@@ -8,6 +8,9 @@
 // and the main window's run. The process ends when the main window closes.
 class CReminderApp {
 public:
+    // The name of the settings file and the caption of messages, whatever the executable
+    // or a link to it is called.
+    static constexpr const char* kApplicationName = "quietbell";
     static constexpr const char* kInstanceName = "com.brindlewax.mirel.Singlton.V1.0";
     static constexpr const char* kCompanyKey = "Brindlewax";
     static constexpr const char* kAlreadyRunning =

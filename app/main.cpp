@@ -13,6 +13,7 @@ extern "C" const char* __lsan_default_suppressions() {
 int main(int argc, char** argv) {
     if (!platform::PrepareDisplayPlatform())
         return 1;
+    QCoreApplication::setApplicationName(QString::fromLatin1(CReminderApp::kApplicationName));
     QApplication app(argc, argv);
     CReminderApp reminder;
     reminder.InitInstance();
