@@ -4,6 +4,7 @@
 #include "mainwnd/ReminderDlg.h"
 #include "notifier/NotifierHost.h"
 #include "platform/AppMessages.h"
+#include "platform/ExitRelease.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -49,6 +50,9 @@ bool CReminderApp::InitInstance() {
     QObject::connect(&termination, &platform::TerminationSignals::received, &dlg, &QWidget::close);
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &dlg,
                      &CReminderDlg::SaveRotationPosition);
+    // A lost display ends the process through exit(), past the window's destructor. Made
+    // after the window, so that the objects the window brought into being are still there.
+    platform::ExitRelease onLostDisplay([&dlg] { dlg.EndRun(); });
     dlg.DoModal();
     return false;
 }

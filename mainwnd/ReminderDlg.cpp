@@ -11,6 +11,7 @@
 #include "platform/AppMessages.h"
 #include "platform/Clock.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -35,9 +36,16 @@ CReminderDlg::CReminderDlg()
     setWindowTitle(QStringLiteral("Quietbell"));
     setFixedSize(kClientSize);
     m_btnImage.setGeometry(QRect(QPoint(0, 0), kClientSize));
+    // The preferences just read the position from the settings.
+    if (const CPhraseStore* store = CPhraseStore::Existing())
+        m_nSavedPosition = store->m_nCurrent;
 }
 
 CReminderDlg::~CReminderDlg() {
+    EndRun();
+}
+
+void CReminderDlg::EndRun() {
     SaveRotationPosition();
     ReleaseSingletons();
 }
@@ -90,9 +98,18 @@ void CReminderDlg::OnTimer() {
                                          m_prefsDlg.m_nInterval);
     // A tray that turns up later takes the window that stood in for it.
     if (tick.hideToTray || (m_withoutTray && m_trayAvailable()))
-        HideToTray();
+        m_bHidePending = true;
+    // A menu open on the picture would go with it, and the keys typed into it with it: the
+    // picture waits for the menu to close.
+    // A picture that Send to Tray took away meanwhile is left as it is.
+    if (m_bHidePending && QApplication::activePopupWidget() == nullptr) {
+        m_bHidePending = false;
+        if (isVisible() || m_withoutTray)
+            HideToTray();
+    }
     if (tick.reminderDue) {
         CPhraseStore::Instance()->ShowPhraseAt(-1);
+        SaveRotationPosition();
         RefreshTrayTip();
     }
 }
@@ -139,7 +156,7 @@ bool CReminderDlg::OnCommand(int command) {
             ShowPreferences();
             return true;
         case traymenu::ID_TRAY_RESHOW:
-            CPhraseStore::Instance()->ReShowLast();
+            ReShowLast();
             return false;
         case traymenu::ID_TRAY_EXIT:
             close();
@@ -156,7 +173,7 @@ bool CReminderDlg::OnCommand(int command) {
 void CReminderDlg::OnTrayNotify(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::Trigger:
-            CPhraseStore::Instance()->ReShowLast();
+            ReShowLast();
             break;
         case QSystemTrayIcon::DoubleClick:
             ZoomFromTray();
@@ -272,9 +289,19 @@ void CReminderDlg::OnClose() {
     QDialog::reject();
 }
 
+// Written as soon as it moves, so that a kill or a lost display keeps the place; a re-show
+// moves it only when it wraps to the end of the list.
 void CReminderDlg::SaveRotationPosition() {
-    if (CPhraseStore* store = CPhraseStore::Existing())
-        WritePreferenceInt(prefkeys::kPopupIndex, store->m_nCurrent);
+    const CPhraseStore* store = CPhraseStore::Existing();
+    if (store == nullptr || m_nSavedPosition == store->m_nCurrent)
+        return;
+    WritePreferenceInt(prefkeys::kPopupIndex, store->m_nCurrent);
+    m_nSavedPosition = store->m_nCurrent;
+}
+
+void CReminderDlg::ReShowLast() {
+    CPhraseStore::Instance()->ReShowLast();
+    SaveRotationPosition();
 }
 
 // Each release acts only on an object that exists; none is created to be released.

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The program's only main window: the start picture for two seconds, then the tray
@@ -46,8 +47,13 @@ public:
     void OnTrayNotify(QSystemTrayIcon::ActivationReason reason);
     void OnContextMenu(const QPoint& screenPoint);
     void HideToTray();
-    // Keeps the rotation position; the destructor calls it, and so does a session end.
+    // Keeps the rotation position when it moved since it was last kept: after each reminder
+    // and re-show, at a session end and at the end of the run.
     void SaveRotationPosition();
+    // Saves the position and releases the process-wide objects. The destructor calls it, and
+    // so does an end of the process that never reaches the destructor; the second call finds
+    // nothing left to do.
+    void EndRun();
 
     // Whether the desktop has a system tray now; Qt's own answer unless a test sets one.
     void SetTrayProbe(std::function<bool()> probe) { m_trayAvailable = std::move(probe); }
@@ -82,11 +88,16 @@ private:
     void ZoomToTray();
     void ZoomFromTray();
     void ReleaseSingletons();
+    void ReShowLast();
 
     CSplashButton m_btnImage;
     QIcon m_hIcon;
     CPreferencesDlg m_prefsDlg;
     int m_nTimerId = 0;
+    // The start-up hide is due but waits for an open menu.
+    bool m_bHidePending = false;
+    // The position as the settings hold it.
+    std::optional<int> m_nSavedPosition;
     CReminderScheduler m_scheduler;
     std::unique_ptr<CSplashPicture> m_splashPicture;
     // Declared before the icon, which refers to it until it goes.

@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/CodePage1256.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -179,6 +181,55 @@ TEST_F(ReminderDlgTest, NextRunContinuesFromTheSavedPosition) {
     second.OnInitDialog();
     TickThrough(second, At(10, 39, 59), At(10, 40, 0));
     EXPECT_EQ(shown, (std::vector<std::string>{"P0", "P3"}));
+}
+
+// The settings file's own modification counts the writes.
+TEST_F(ReminderDlgTest, EachMoveOfThePositionIsWrittenAtOnceAndOnlyThen) {
+    StorePreference(prefkeys::kPopupIndex, 5);
+    CReminderDlg dlg;
+    dlg.OnInitDialog();
+    const QString file =
+        QSettings(QStringLiteral("Brindlewax"), QCoreApplication::applicationName()).fileName();
+    auto contents = [&] {
+        QFile settings(file);
+        return settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
+    };
+    const QByteArray atStart = contents();
+    TickThrough(dlg, At(10, 3, 21), At(10, 9, 59));
+    EXPECT_EQ(contents(), atStart) << "no write without a reminder";
+    TickThrough(dlg, At(10, 10, 0), At(10, 10, 0));
+    EXPECT_EQ(StoredPreference(prefkeys::kPopupIndex).toInt(), 6) << "written with the reminder";
+
+    // A re-show writes only where it moves the position: at the start of the rotation it
+    // wraps to the end of the list.
+    const QByteArray afterReminder = contents();
+    dlg.OnTrayNotify(QSystemTrayIcon::Trigger);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(contents(), afterReminder);
+    StorePreference(prefkeys::kPopupIndex, 2);
+    CPhraseStore::Instance()->m_nCurrent = 2;
+    dlg.OnCommand(traymenu::ID_TRAY_RESHOW);
+    EXPECT_EQ(StoredPreference(prefkeys::kPopupIndex).toInt(), kPhraseCount);
+}
+
+// The picture's hide on the second tick waits while a menu is open on it.
+TEST_F(ReminderDlgTest, AnOpenMenuKeepsThePictureUntilItCloses) {
+    CReminderDlg dlg;
+    dlg.SetTrayProbe([] { return true; });
+    dlg.OnInitDialog();
+    dlg.show();
+    bool menuOpenAfterTheHideTick = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        TickThrough(dlg, At(10, 3, 20), At(10, 3, 22));
+        QWidget* menu = QApplication::activePopupWidget();
+        menuOpenAfterTheHideTick = menu != nullptr && menu->isVisible() && dlg.isVisible();
+        if (menu)
+            menu->close();
+    });
+    dlg.OnContextMenu(dlg.geometry().center());
+    EXPECT_TRUE(menuOpenAfterTheHideTick);
+    dlg.OnTimer();
+    EXPECT_FALSE(dlg.isVisible()) << "the next tick after the menu closed";
 }
 
 TEST_F(ReminderDlgTest, EscapeAndSendToTrayDoWhatTheySay) {
