@@ -12,6 +12,16 @@ namespace {
 
 constexpr int kShellSuccessAbove = 32;
 
+// The browser's command with the target, or the opener's result when there is none to run.
+int RunFallback(const std::optional<QString>& command, const QString& target, int openerResult) {
+    if (!command)
+        return openerResult;
+    const auto arguments = BuildFallbackCommand(*command, target);
+    if (!arguments)
+        return openerResult;
+    return platform::ShellOpen::Run(*arguments);
+}
+
 }  // namespace
 
 CLinkLabel::CLinkLabel(QWidget* parent)
@@ -53,17 +63,18 @@ QColor CLinkLabel::CtlColor() const {
 }
 
 // The desktop's opener first, then the web browser's own command with the target.
-int CLinkLabel::OpenTarget(const QString& target) {
-    const int result = platform::ShellOpen::Open(target);
-    if (result > kShellSuccessAbove)
-        return result;
-    const auto command = platform::ShellOpen::HtmlHandlerCommand();
-    if (!command)
-        return result;
-    const auto arguments = BuildFallbackCommand(*command, target);
-    if (!arguments)
-        return result;
-    return platform::ShellOpen::Run(*arguments);
+void CLinkLabel::OpenTarget(const QString& target, QObject* context,
+                            std::function<void(int)> done) {
+    platform::ShellOpen::Open(target, context, [target, context, done](int result) {
+        if (result > kShellSuccessAbove) {
+            done(result);
+            return;
+        }
+        platform::ShellOpen::HtmlHandlerCommand(
+            context, [target, result, done](const std::optional<QString>& command) {
+                done(RunFallback(command, target, result));
+            });
+    });
 }
 
 void CLinkLabel::ShowOpenError(int code) {
@@ -87,8 +98,17 @@ void CLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
         OnLinkClicked();
 }
 
+// The opener may take its time (a browser starting up); the program answers meanwhile, and
+// a second click before the answer opens nothing more, so one click gives one message.
 void CLinkLabel::OnLinkClicked() {
-    const int result = OpenTarget(m_strTarget);
+    if (m_bOpening)
+        return;
+    m_bOpening = true;
+    OpenTarget(m_strTarget, this, [this](int result) { OnOpenResult(result); });
+}
+
+void CLinkLabel::OnOpenResult(int result) {
+    m_bOpening = false;
     m_bOpened = result > kShellSuccessAbove;
     if (m_bOpened) {
         MarkVisited(true);

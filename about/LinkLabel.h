@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QLabel>
 
+#include <functional>
+
 // A static text turned hyperlink: underlined in the link colour, a hand pointer and a
 // tooltip with the target over it, and a click that opens the target on the desktop.
 class CLinkLabel : public QLabel {
@@ -26,9 +28,12 @@ public:
     bool IsOpened() const { return m_bOpened; }
     QColor CtlColor() const;
 
-    // The shell's result code: above 32 when the target was opened.
-    static int OpenTarget(const QString& target);
+    // Opens the target without waiting; done gets the shell's result code (above 32 when
+    // the target was opened) from the event loop, unless context is gone by then.
+    static void OpenTarget(const QString& target, QObject* context, std::function<void(int)> done);
     static void ShowOpenError(int code);
+    // A click's open has not answered yet; further clicks wait for it.
+    bool IsOpening() const { return m_bOpening; }
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -37,6 +42,7 @@ protected:
 
 private:
     void OnLinkClicked();
+    void OnOpenResult(int result);
     void OnMouseMove(const QPoint& point);
     void FitToText();
     void LoadHandCursor();
@@ -50,6 +56,7 @@ private:
     bool m_bUnderlined = true;
     bool m_bAutoFit = true;
     bool m_bPrepared = false;
+    bool m_bOpening = false;
     QString m_strTarget;
     QFont m_fontLink;
 };

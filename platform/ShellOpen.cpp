@@ -2,17 +2,19 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QTimer>
 
 #include <memory>
+#include <utility>
 
 namespace platform {
 
 namespace {
 
-constexpr int kOpenWaitMs = 10000;
 constexpr int kQueryWaitMs = 5000;
 // Shell result codes.
 constexpr int kFileNotFound = 2;
@@ -24,6 +26,48 @@ void Prepare(QProcess& process, const QString& program, const QStringList& argum
     process.setProgram(program);
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
+}
+
+// How a program ended, copied out of the process so that the answer needs nothing that
+// may be gone by the time the event loop delivers it.
+struct Ending {
+    bool started = false;
+    bool normalExit = false;
+    int exitCode = -1;
+    QByteArray output;
+};
+
+// Starts the process and gives done its ending, or nothing when it still runs after waitMs,
+// once, from the event loop, unless context is gone by then. The process belongs to the
+// application, so that it may outlive context, and deletes itself when it ends.
+void StartWatched(std::unique_ptr<QProcess> owned, QObject* context, int waitMs,
+                  std::function<void(std::optional<Ending>)> done) {
+    QProcess* process = owned.release();
+    process->setParent(QCoreApplication::instance());
+    auto answered = std::make_shared<bool>(false);
+    auto answer = [receiver = QPointer<QObject>(context), answered,
+                   done = std::move(done)](std::optional<Ending> ending) {
+        if (std::exchange(*answered, true) || receiver.isNull())
+            return;
+        QMetaObject::invokeMethod(
+            receiver.data(), [done, ending = std::move(ending)] { done(ending); },
+            Qt::QueuedConnection);
+    };
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, answer](int exitCode, QProcess::ExitStatus status) {
+                         answer(Ending{true, status == QProcess::NormalExit, exitCode,
+                                       process->readAllStandardOutput()});
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, answer](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         answer(Ending{});
+                         process->deleteLater();
+                     });
+    QTimer::singleShot(waitMs, process, [answer] { answer(std::nullopt); });
+    process->start();
 }
 
 // The value of a desktop entry's string escapes (\s, \n, \t, \r, \\).
@@ -67,37 +111,43 @@ std::optional<QString> ExecOfDesktopFile(const QString& path) {
 
 }  // namespace
 
-int ShellOpen::Open(const QString& target) {
+void ShellOpen::Open(const QString& target, QObject* context, std::function<void(int)> done) {
     auto process = std::make_unique<QProcess>();
     Prepare(*process, "xdg-open", {target});
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start();
-    if (!process->waitForStarted())
-        return kNoAssociation;
-    if (!process->waitForFinished(kOpenWaitMs)) {
-        QObject::connect(process.get(), &QProcess::finished, process.get(), &QObject::deleteLater);
-        process.release()->setParent(QCoreApplication::instance());
-        return kOpened;
-    }
-    if (process->exitStatus() != QProcess::NormalExit)
-        return kAssociationInvalid;
-    return ResultForExitStatus(process->exitCode());
+    StartWatched(std::move(process), context, kOpenWaitMs,
+                 [done = std::move(done)](const std::optional<Ending>& ending) {
+                     if (!ending)
+                         done(kOpened);
+                     else if (!ending->started)
+                         done(kNoAssociation);
+                     else if (!ending->normalExit)
+                         done(kAssociationInvalid);
+                     else
+                         done(ResultForExitStatus(ending->exitCode));
+                 });
 }
 
-std::optional<QString> ShellOpen::HtmlHandlerCommand() {
-    QProcess query;
-    Prepare(query, "xdg-mime", {"query", "default", "text/html"});
-    query.start();
-    if (!query.waitForFinished(kQueryWaitMs) || query.exitStatus() != QProcess::NormalExit ||
-        query.exitCode() != 0)
-        return std::nullopt;
-    const QString desktopId = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
-    if (desktopId.isEmpty() || desktopId.contains(u'/'))
-        return std::nullopt;
-    const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId);
-    if (path.isEmpty())
-        return std::nullopt;
-    return ExecOfDesktopFile(path);
+void ShellOpen::HtmlHandlerCommand(QObject* context,
+                                   std::function<void(std::optional<QString>)> done) {
+    auto query = std::make_unique<QProcess>();
+    Prepare(*query, "xdg-mime", {"query", "default", "text/html"});
+    // A query still running after the wait counts as no answer.
+    StartWatched(std::move(query), context, kQueryWaitMs,
+                 [done = std::move(done)](const std::optional<Ending>& ending) {
+                     if (!ending || !ending->normalExit || ending->exitCode != 0) {
+                         done(std::nullopt);
+                         return;
+                     }
+                     const QString desktopId = QString::fromUtf8(ending->output).trimmed();
+                     if (desktopId.isEmpty() || desktopId.contains(u'/')) {
+                         done(std::nullopt);
+                         return;
+                     }
+                     const QString path =
+                         QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId);
+                     done(path.isEmpty() ? std::nullopt : ExecOfDesktopFile(path));
+                 });
 }
 
 int ShellOpen::Run(const QStringList& arguments) {

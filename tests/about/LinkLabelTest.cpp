@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <memory>
 
 namespace {
 
@@ -71,7 +73,30 @@ protected:
         return arguments;
     }
 
+    // A click returns at once; the opener's answer comes through the event loop.
     void Click(CLinkLabel& link) { QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(1, 1)); }
+    static bool WaitForAnswer(const CLinkLabel& link) {
+        return QTest::qWaitFor([&] { return !link.IsOpening(); }, 20000);
+    }
+    // An opener that counts its starts, then waits until the test opens the gate, then exits
+    // with the status.
+    void GatedOpener(int status) {
+        mkfifo(Gate().toLocal8Bit().constData(), 0600);
+        Script("xdg-open", QString("echo started >> '%1'\nread line < '%2'\necho ended >> '%1'\n"
+                                   "exit %3")
+                               .arg(Starts(), Gate())
+                               .arg(status));
+    }
+    // Lets every opener waiting at the gate go on.
+    void OpenGate() const { std::ofstream(Gate().toStdString()) << "go\n"; }
+    QStringList StartLog() const {
+        QFile file(Starts());
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
+                   : QStringList();
+    }
+    QString Starts() const { return m_bin.path() + "/starts"; }
+    QString Gate() const { return m_bin.path() + "/gate"; }
 
     bool NothingElseStarted() const {
         return !QFile::exists(QDir::currentPath() + "/PWNED") &&
@@ -93,6 +118,7 @@ TEST_F(LinkOpening, OpenedTargetTurnsVisitedWithoutMessage) {
     m_link.SetTarget(kHostileTarget);
     m_link.PreSubclassWindow();
     Click(m_link);
+    ASSERT_TRUE(WaitForAnswer(m_link));
     EXPECT_EQ(Arguments(Record()), QStringList{kHostileTarget});
     EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(m_link.IsOpened());
@@ -107,6 +133,7 @@ TEST_F(LinkOpening, FallbackGetsTheTargetAsOneArgument) {
     m_link.SetTarget(kHostileTarget);
     m_link.PreSubclassWindow();
     Click(m_link);
+    ASSERT_TRUE(WaitForAnswer(m_link));
     EXPECT_EQ(Arguments(Fifo()), (QStringList{"--new-window", kHostileTarget}));
     EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(m_link.IsOpened());
@@ -135,6 +162,8 @@ TEST_P(LinkFailure, OneMessageWithTheReason) {
     m_link.PreSubclassWindow();
     m_link.MarkVisited(true);
     Click(m_link);
+    EXPECT_TRUE(m_messages.empty()) << "the click waited for the opener";
+    ASSERT_TRUE(WaitForAnswer(m_link));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, QString("Unable to open hyperlink:\n\n") + GetParam().line);
     EXPECT_EQ(m_messages[0].icon, platform::MessageIcon::Exclamation);
@@ -158,6 +187,48 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"FallbackProgramMissing", 4, true, "/nonexistent/browser %u",
                     "The specified file was not found."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The opener takes its time: the click returns, a second click meanwhile starts nothing, and
+// the one answer gives one message.
+TEST_F(LinkOpening, ASecondClickBeforeTheAnswerOpensNothingMore) {
+    GatedOpener(4);
+    m_link.setText("link");
+    m_link.PreSubclassWindow();
+    Click(m_link);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 1; }, 20000));
+    EXPECT_TRUE(m_link.IsOpening());
+    Click(m_link);
+    OpenGate();
+    ASSERT_TRUE(WaitForAnswer(m_link));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text,
+              "Unable to open hyperlink:\n\nThere is no application "
+              "associated\nwith the given filename extension.");
+    EXPECT_EQ(StartLog(), (QStringList{"started", "ended"}));
+
+    // The answer frees the link: the next click opens again.
+    Click(m_link);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 3; }, 20000));
+    OpenGate();
+    ASSERT_TRUE(WaitForAnswer(m_link));
+    EXPECT_EQ(m_messages.size(), 2u);
+}
+
+// The About box closes while the browser starts: the answer has nobody to go to.
+TEST_F(LinkOpening, ALinkGoneBeforeTheAnswerIsToldNothing) {
+    GatedOpener(4);
+    auto link = std::make_unique<CLinkLabel>();
+    link->setText("link");
+    link->PreSubclassWindow();
+    Click(*link);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 1; }, 20000));
+    link.reset();
+    OpenGate();
+    // The opener's process goes once its end has been handled.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return QCoreApplication::instance()->findChildren<QProcess*>().isEmpty(); }, 20000));
+    EXPECT_TRUE(m_messages.empty());
+}
 
 TEST(LinkLabel, PreparedControlShowsItsTarget) {
     QWidget dialog;
@@ -204,6 +275,7 @@ TEST_F(AboutBoxLinks, MailLinkHandsOverSubjectAndBody) {
     EXPECT_EQ(mail->text(), "support@quietbell.example.org");
     EXPECT_EQ(web->Target(), "https://quietbell.example.org/");
     Click(*mail);
+    ASSERT_TRUE(WaitForAnswer(*mail));
     EXPECT_EQ(Arguments(Record()), QStringList{"mailto:support@quietbell.example.org"
                                                "?subject=Register&body=Jazak%20Allah%20Khyran"});
 }
