@@ -3,8 +3,12 @@
 // program's windows are told apart by its pid and their place: the icon sits in the panel,
 // the popup grows out of the work area's bottom-right corner.
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <map>
@@ -38,22 +42,33 @@ protected:
 
     void TearDown() override { desktop.StopCompositor(); }
 
-    ChildProcess StartProgram(const std::string& fakeTime = quietbell::kDefaultFakeTime) const {
-        return quietbell::Start(desktop.Environment(),
-                                (desktop.Home() + "/quietbell.log").toStdString(), fakeTime);
+    // extra holds more "NAME=value" entries for the environment; the program may be started
+    // through a link.
+    ChildProcess StartProgram(const std::string& fakeTime = quietbell::kDefaultFakeTime,
+                              const ChildProcess::Strings& extra = {},
+                              const QString& executable = {}) const {
+        ChildProcess::Strings environment = session->Environment();
+        for (const std::string& entry : extra) {
+            // The first of two entries of one name would win.
+            const std::string name = entry.substr(0, entry.find('=') + 1);
+            std::erase_if(environment, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+            environment.push_back(entry);
+        }
+        return quietbell::Start(environment, (session->Home() + "/quietbell.log").toStdString(),
+                                fakeTime, executable);
     }
 
     std::vector<Window> WindowsOf(const ChildProcess& program) const {
         std::vector<Window> windows;
-        for (unsigned long id : quietbell::Windows(desktop.Environment(), program.Pid()))
-            windows.push_back({id, desktop.WindowGeometry(id)});
+        for (unsigned long id : quietbell::Windows(session->Environment(), program.Pid()))
+            windows.push_back({id, session->WindowGeometry(id)});
         return windows;
     }
 
-    bool InPanel(const QRect& rect) const { return rect.top() > desktop.WorkArea().bottom(); }
+    bool InPanel(const QRect& rect) const { return rect.top() > session->WorkArea().bottom(); }
 
     bool AtWorkAreaCorner(const QRect& rect) const {
-        const QRect area = desktop.WorkArea();
+        const QRect area = session->WorkArea();
         // The shown popup stands one pixel above the edge it rose from.
         return rect.right() == area.right() && area.bottom() - rect.bottom() <= 1;
     }
@@ -117,9 +132,9 @@ protected:
     bool ClickIcon(const ChildProcess& program, int button, int clicks = 1) const {
         const std::optional<Window> icon = TrayIcon(program);
         return icon &&
-               desktop.Run({"xdotool", "mousemove", "--sync", "--window", std::to_string(icon->id),
-                            "12", "12", "click", "--repeat", std::to_string(clicks), "--delay",
-                            "80", std::to_string(button)})
+               session->Run({"xdotool", "mousemove", "--sync", "--window", std::to_string(icon->id),
+                             "12", "12", "click", "--repeat", std::to_string(clicks), "--delay",
+                             "80", std::to_string(button)})
                        .exitCode == 0;
     }
 
@@ -127,7 +142,7 @@ protected:
         ChildProcess::Strings argv = {"xdotool", "windowactivate", "--sync", std::to_string(window),
                                       "key",     "--delay",        "50"};
         argv.insert(argv.end(), keys.begin(), keys.end());
-        return desktop.Run(argv).exitCode == 0;
+        return session->Run(argv).exitCode == 0;
     }
 
     // The rows of text in a menu on the screen, top to bottom, each as the darkest grey of its
@@ -168,18 +183,65 @@ protected:
     // The program's windows that a taskbar lists: managed by the window manager
     // (_NET_CLIENT_LIST) and not marked to skip the taskbar.
     std::vector<unsigned long> TaskbarEntries(const ChildProcess& program) const {
-        return quietbell::TaskbarEntries(desktop.Environment(), program.Pid());
+        return quietbell::TaskbarEntries(session->Environment(), program.Pid());
     }
 
     QVariant Stored(const char* key) const {
-        return quietbell::Stored(desktop.Home() + "/.config", key);
+        return quietbell::Stored(session->Home() + "/.config", key);
     }
 
     void Store(const char* key, int value) const {
-        quietbell::Store(desktop.Home() + "/.config", key, value);
+        quietbell::Store(session->Home() + "/.config", key, value);
+    }
+
+    // Visible windows of the program by their name alone (every window's class is the same).
+    std::vector<unsigned long> WindowsNamed(const ChildProcess& program,
+                                            const std::string& name) const {
+        const ChildProcess::Result found =
+            session->Run({"xdotool", "search", "--onlyvisible", "--pid",
+                          std::to_string(program.Pid()), "--name", name});
+        std::vector<unsigned long> ids;
+        for (const QString& line :
+             QString::fromStdString(found.output).split('\n', Qt::SkipEmptyParts))
+            ids.push_back(line.trimmed().toULong());
+        return ids;
+    }
+
+    QString WindowName(unsigned long window) const {
+        return quietbell::WindowName(session->Environment(), window);
+    }
+
+    bool ClickAt(unsigned long window, const QPoint& point, int repeat = 1) const {
+        return session
+                   ->Run({"xdotool", "mousemove", "--sync", "--window", std::to_string(window),
+                          std::to_string(point.x()), std::to_string(point.y()), "click", "--repeat",
+                          std::to_string(repeat), "--delay", "80", "1"})
+                   .exitCode == 0;
+    }
+
+    // About from the tray menu, its first entry below the greyed date.
+    std::optional<unsigned long> OpenAbout(const ChildProcess& program) const {
+        if (!ClickIcon(program, 3) ||
+            !DesktopSession::WaitFor([&] { return NearTheIcon(program).has_value(); }) ||
+            session->Run({"xdotool", "key", "--delay", "50", "Down", "Return"}).exitCode != 0)
+            return std::nullopt;
+        std::vector<unsigned long> about;
+        if (!DesktopSession::WaitFor(
+                [&] { return (about = session->FindWindows("^About Quietbell$")).size() == 1; }))
+            return std::nullopt;
+        return about.front();
+    }
+
+    // A point on the web page link of the About box: the dialog is 289 x 124 dialog units and
+    // the link's text starts at (73, 60).
+    QPoint WebLink(unsigned long about) const {
+        const QSize size = session->WindowGeometry(about).size();
+        return QPoint(size.width() * 73 / 289 + 4, size.height() * 60 / 124 + 3);
     }
 
     DesktopSession& desktop = TheDesktop();
+    // The desktop the helpers look at and start programs on.
+    DesktopSession* session = &desktop;
 };
 
 TEST_F(QuietbellDesktopTest, StartPictureGoesIconDocksStartupPhraseRisesBottomRight) {
@@ -356,6 +418,181 @@ TEST_F(QuietbellDesktopTest, PanelRestartDocksTheIconAgainWithItsTooltip) {
     ASSERT_TRUE(WaitForIcon(program));
     EXPECT_TRUE(tooltipShows());
     EXPECT_TRUE(program.Running());
+}
+
+// Programs that stand in for the desktop's, first on the PATH the program is started with.
+class StandIns {
+public:
+    void Script(const QString& name, const QString& body) const {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    // PATH and XDG_DATA_HOME for the program.
+    ChildProcess::Strings Environment() const {
+        return {"PATH=" + dir.path().toStdString() + ":" + qgetenv("PATH").toStdString(),
+                "XDG_DATA_HOME=" + dir.path().toStdString()};
+    }
+    // The desktop's text/html handler: a browser that writes its arguments into a file.
+    void Browser() const {
+        Script("xdg-mime", "echo quietbell-test-browser.desktop");
+        Script("browser", "printf '%s\\n' \"$@\" > '" + Path("browser.args") + "'");
+        QDir(dir.path()).mkpath("applications");
+        QFile entry(dir.filePath("applications/quietbell-test-browser.desktop"));
+        entry.open(QIODevice::WriteOnly);
+        entry.write(
+            ("[Desktop Entry]\nType=Application\nName=Browser\nExec=" + Path("browser") + " %u\n")
+                .toUtf8());
+    }
+    QStringList Lines(const QString& name) const {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
+                   : QStringList();
+    }
+
+private:
+    QTemporaryDir dir;
+};
+
+bool Alive(pid_t pid) {
+    return pid > 0 && kill(pid, 0) == 0;
+}
+
+// On a plain window manager xdg-open stays until the browser is up; this one takes 30 s. The
+// program answers meanwhile: About closes, a tray click shows a phrase, and a reminder due in
+// that time comes (interval 1: every minute), while the opener still runs.
+TEST_F(QuietbellDesktopTest, ALinkWhoseOpenerTakesItsTimeLeavesTheProgramAnswering) {
+    StandIns standIns;
+    standIns.Script("xdg-open", "echo $$ > '" + standIns.Path("opener.pid") + "'\nexec sleep 30");
+    Store("Popup Mirel Interval", 1);
+    Store("Popup Mirel Index", 7);
+    const auto started = std::chrono::steady_clock::now();
+    ChildProcess program = StartProgram("2024-03-14 10:00:35", standIns.Environment());
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(WaitForStartupPhraseGone(program));
+    const std::optional<unsigned long> about = OpenAbout(program);
+    ASSERT_TRUE(about);
+
+    // The click comes a few seconds before the minute, as the program's clock goes.
+    auto programSecond = [&] {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(
+            std::chrono::steady_clock::now() - started);
+        return (35 + elapsed.count()) % 60;
+    };
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] {
+            const auto second = programSecond();
+            return second >= 52 && second <= 55;
+        },
+        75s));
+    const int before = Stored("Popup Mirel Index").toInt();
+    ASSERT_TRUE(ClickAt(*about, WebLink(*about)));
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return !standIns.Lines("opener.pid").empty(); }));
+    const pid_t opener = standIns.Lines("opener.pid").front().toInt();
+
+    ASSERT_TRUE(Keys(*about, {"Escape"}));
+    EXPECT_TRUE(DesktopSession::WaitFor(
+        [&] { return session->FindWindows("^About Quietbell$").empty(); }, 3s));
+    ASSERT_TRUE(WaitForNoPopup(program));
+    ASSERT_TRUE(ClickIcon(program, 1));
+    EXPECT_TRUE(DesktopSession::WaitFor([&] { return Popup(program).has_value(); }, 3s));
+    EXPECT_TRUE(DesktopSession::WaitFor(
+        [&] { return Stored("Popup Mirel Index").toInt() == before + 1; }, 20s));
+    EXPECT_TRUE(Alive(opener)) << "the reminder came while the opener ran";
+    EXPECT_EQ(program.Stop(), 0);
+}
+
+// The opener fails: the desktop's browser gets the link; without one, one message tells why,
+// however quickly the link is clicked twice.
+TEST_F(QuietbellDesktopTest, AFailingOpenerFallsBackToTheBrowserElseOneMessageTellsWhy) {
+    StandIns standIns;
+    standIns.Script("xdg-open", "echo started >> '" + standIns.Path("opener.log") + "'\nexit 4");
+    standIns.Browser();
+    ChildProcess program = StartProgram("2024-03-14 10:00:20", standIns.Environment());
+    ASSERT_TRUE(WaitForIcon(program));
+    const std::optional<unsigned long> about = OpenAbout(program);
+    ASSERT_TRUE(about);
+    ASSERT_TRUE(ClickAt(*about, WebLink(*about)));
+    EXPECT_TRUE(DesktopSession::WaitFor([&] {
+        return standIns.Lines("browser.args") == QStringList{"https://quietbell.example.org/"};
+    }));
+
+    standIns.Script("xdg-mime", "exit 1");
+    ASSERT_TRUE(ClickAt(*about, WebLink(*about), 2));
+    std::vector<unsigned long> messages;
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] { return !(messages = WindowsNamed(program, "^quietbell$")).empty(); }));
+    EXPECT_EQ(messages.size(), 1u);
+    ASSERT_TRUE(Keys(messages.front(), {"Return"}));
+    ASSERT_TRUE(
+        DesktopSession::WaitFor([&] { return WindowsNamed(program, "^quietbell$").empty(); }));
+    EXPECT_EQ(standIns.Lines("opener.log").size(), 2) << "one for the first click, one for both";
+    EXPECT_TRUE(program.Running());
+    EXPECT_EQ(program.Stop(), 0);
+}
+
+// The place is written when a reminder takes it, so a kill right after loses nothing.
+TEST_F(QuietbellDesktopTest, SigkillAfterAReminderKeepsThePlaceItTook) {
+    Store("Popup Mirel Index", 7);
+    ChildProcess program = StartProgram("2024-03-14 10:09:40");
+    ASSERT_TRUE(WaitForIcon(program));
+    ASSERT_TRUE(WaitForStartupPhraseGone(program));
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return Popup(program).has_value(); }, 30s));
+    kill(program.Pid(), SIGKILL);
+    ASSERT_TRUE(program.WaitForExit(10s));
+    EXPECT_EQ(Stored("Popup Mirel Index").toInt(), 8);
+}
+
+// The X server goes away under the program (a crash, a closed remote display): the place of
+// the reminder just shown stays, the settings stay whole, and the program ends with a status,
+// not a signal. Three runs, each losing its display at another moment of the reminder.
+TEST_F(QuietbellDesktopTest, LostDisplayAfterAReminderKeepsThePlaceAndEndsWithoutASignal) {
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        DesktopSession display;
+        ASSERT_TRUE(display.Start()) << display.Error();
+        session = &display;
+        Store("Popup Mirel Index", 7);
+        // The reminder comes at 10:10:00, a few seconds after the start.
+        ChildProcess program = StartProgram("2024-03-14 10:09:52");
+        ASSERT_TRUE(WaitForIcon(program));
+        ASSERT_TRUE(
+            DesktopSession::WaitFor([&] { return Stored("Popup Mirel Index").toInt() == 8; }, 20s));
+        if (run == 1) {
+            ASSERT_TRUE(DesktopSession::WaitFor([&] { return Popup(program).has_value(); }));
+        } else if (run == 2) {
+            ASSERT_TRUE(WaitForNoPopup(program));
+        }
+        display.KillServer();
+        ASSERT_TRUE(program.WaitForExit(10s));
+        EXPECT_GE(program.ExitCode(), 0) << "ended by a signal";
+        EXPECT_EQ(Stored("Popup Mirel Index").toInt(), 8);
+        EXPECT_EQ(Stored("Popup Mirel Interval").toInt(), 10) << "the settings stay whole";
+        session = &desktop;
+    }
+}
+
+// A link under another name is still the same program: its settings file and the caption of
+// its messages keep the program's name.
+TEST_F(QuietbellDesktopTest, StartedThroughALinkUnderAnotherNameItKeepsItsName) {
+    QTemporaryDir links;
+    const QString link = links.filePath("qbell");
+    ASSERT_TRUE(QFile::link(quietbell::ProgramPath(), link));
+    ChildProcess first = StartProgram("2024-03-14 10:00:20", {}, link);
+    ASSERT_TRUE(WaitForIcon(first));
+    ChildProcess second = StartProgram("2024-03-14 10:00:20", {}, link);
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return !WindowsOf(second).empty(); }));
+    EXPECT_EQ(WindowName(WindowsOf(second).front().id), "quietbell");
+    ASSERT_TRUE(Keys(WindowsOf(second).front().id, {"Return"}));
+    ASSERT_TRUE(second.WaitForExit(10s));
+    EXPECT_EQ(first.Stop(), 0);
+    EXPECT_TRUE(Stored("Popup Mirel Interval").isValid());
+    EXPECT_FALSE(QFile::exists(desktop.Home() + "/.config/Brindlewax/qbell.conf"));
 }
 
 }  // namespace

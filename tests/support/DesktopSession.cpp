@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -141,6 +142,12 @@ bool DesktopSession::StartServerOn(int number) {
     server.Stop();
     display.clear();
     return false;
+}
+
+void DesktopSession::KillServer() {
+    if (server.Running())
+        kill(server.Pid(), SIGKILL);
+    server.Stop();
 }
 
 bool DesktopSession::StartWindowManager() {

@@ -67,6 +67,9 @@ public:
 
     // Replaces the panel by one on the given edge and waits for the work area to follow.
     bool SetPanel(Panel panel);
+    // Ends the X server at once, as a crash would: every client's connection breaks. The
+    // rest of the session is stopped when it goes.
+    void KillServer();
     bool StartCompositor();
     void StopCompositor();
     bool CompositorRunning() const;

@@ -36,15 +36,19 @@ bool FakeTimeInstalled() {
     return QFile::exists(kFakeTimeLibrary);
 }
 
+QString ProgramPath() {
+    return QCoreApplication::applicationDirPath() + "/quietbell";
+}
+
 ChildProcess Start(ChildProcess::Strings environment, const std::string& logFile,
-                   const std::string& fakeTime) {
+                   const std::string& fakeTime, const QString& executable) {
     environment.push_back(std::string("LD_PRELOAD=") + kFakeTimeLibrary);
     environment.push_back("FAKETIME=@" + fakeTime);
     environment.push_back("FAKETIME_DONT_FAKE_MONOTONIC=1");
     // The sanitizer build refuses a library preloaded ahead of its runtime.
     environment.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
-    const QString executable = QCoreApplication::applicationDirPath() + "/quietbell";
-    return ChildProcess::Start({executable.toStdString()}, environment, logFile);
+    const QString program = executable.isEmpty() ? ProgramPath() : executable;
+    return ChildProcess::Start({program.toStdString()}, environment, logFile);
 }
 
 QVariant Stored(const QString& configHome, const char* key) {

@@ -21,8 +21,11 @@ namespace quietbell {
 inline constexpr const char* kDefaultFakeTime = "2024-03-14 10:00:20";
 
 bool FakeTimeInstalled();
+// The build's quietbell beside the test binary.
+QString ProgramPath();
+// executable: the program under another path (a link to it), or empty for ProgramPath().
 ChildProcess Start(ChildProcess::Strings environment, const std::string& logFile,
-                   const std::string& fakeTime = kDefaultFakeTime);
+                   const std::string& fakeTime = kDefaultFakeTime, const QString& executable = {});
 
 // A preference in the settings file under the given XDG_CONFIG_HOME.
 QVariant Stored(const QString& configHome, const char* key);
