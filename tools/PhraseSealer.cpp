@@ -7,6 +7,8 @@
 #include <unicode/ubidi.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -29,7 +31,7 @@ int worth(char16_t c) {
 
 // Where the filler goes: right before the line's last word. There it stands after a
 // space, where a line may break anyway, and no word ends with it: a word's last glyph
-// keeps its overhang at a line's end, which both paths count in the line's width.
+// keeps its overhang at a line's end, which the system path counts in the line's width.
 size_t lastWordStart(const std::u16string& line) {
     const size_t last = line.find_last_not_of(u' ');
     if (last == std::u16string::npos)
