@@ -67,7 +67,11 @@ public:
 
     int Read(const QString& key) { return strictInt(m_settings.value(key)).value_or(kMissing); }
 
+    // A value the file already holds is not written again: every write rewrites and syncs
+    // the whole file, and Preferences' OK hands over all values, changed or not.
     void Write(const QString& key, int value) {
+        if (strictInt(m_settings.value(key)) == value)
+            return;
         keepUnparsableFile(m_settings);
         m_settings.setValue(key, value);
     }

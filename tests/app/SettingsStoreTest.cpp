@@ -57,6 +57,16 @@ TEST_F(SettingsStoreTest, StoredMinusOneReadsAndRewritesTheDefault) {
     EXPECT_EQ(Stored(prefkeys::kPopupInterval), "10");
 }
 
+// Each write rewrites the whole file; a value it already holds leaves the file as it is.
+TEST_F(SettingsStoreTest, AValueTheFileHoldsIsNotWrittenAgain) {
+    const QByteArray handWritten = "[Preferences]\nPopup%20Mirel%20Interval = 5\n";
+    WriteFile(handWritten);
+    WritePreferenceInt(prefkeys::kPopupInterval, 5);
+    EXPECT_EQ(ReadFile(m_name.SettingsFile()), handWritten);
+    WritePreferenceInt(prefkeys::kPopupInterval, 6);
+    EXPECT_EQ(Stored(prefkeys::kPopupInterval), "6");
+}
+
 TEST_F(SettingsStoreTest, ValuesRoundTripUnchangedEvenOutsideTheDialogRanges) {
     for (int value : {0, 1, 57, 61, -5, INT_MAX, INT_MIN}) {
         WritePreferenceInt(prefkeys::kPopupIndex, value);
