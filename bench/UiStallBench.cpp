@@ -118,8 +118,11 @@ int main(int argc, char** argv) {
     });
     At(3500, [&] { watchdog.Step("reminder at 10:10:00"); });
     At(8000, [&] {
-        watchdog.Step("Preferences open, OK");
-        At(1000, AcceptActiveDialog);
+        watchdog.Step("Preferences open");
+        At(1000, [&] {
+            watchdog.Step("Preferences OK");
+            AcceptActiveDialog();
+        });
         dlg->ShowPreferences();
     });
     At(10500, [&] {
