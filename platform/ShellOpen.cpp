@@ -28,25 +28,26 @@ void Prepare(QProcess& process, const QString& program, const QStringList& argum
     process.setStandardInputFile(QProcess::nullDevice());
 }
 
-// How a program ended, copied out of the process so that the answer needs nothing that
-// may be gone by the time the event loop delivers it.
+// How a program ended (or that it still runs), copied out of the process so that the answer
+// needs nothing that may be gone by the time the event loop delivers it.
 struct Ending {
+    bool stillRunning = false;
     bool started = false;
     bool normalExit = false;
     int exitCode = -1;
     QByteArray output;
 };
 
-// Starts the process and gives done its ending, or nothing when it still runs after waitMs,
-// once, from the event loop, unless context is gone by then. The process belongs to the
+// Starts the process and gives done its ending, or that it still runs after waitMs, once,
+// from the event loop, unless context is gone by then. The process belongs to the
 // application, so that it may outlive context, and deletes itself when it ends.
 void StartWatched(std::unique_ptr<QProcess> owned, QObject* context, int waitMs,
-                  std::function<void(std::optional<Ending>)> done) {
+                  std::function<void(const Ending&)> done) {
     QProcess* process = owned.release();
     process->setParent(QCoreApplication::instance());
     auto answered = std::make_shared<bool>(false);
     auto answer = [receiver = QPointer<QObject>(context), answered,
-                   done = std::move(done)](std::optional<Ending> ending) {
+                   done = std::move(done)](Ending ending) {
         if (std::exchange(*answered, true) || receiver.isNull())
             return;
         QMetaObject::invokeMethod(
@@ -55,7 +56,7 @@ void StartWatched(std::unique_ptr<QProcess> owned, QObject* context, int waitMs,
     };
     QObject::connect(process, &QProcess::finished, process,
                      [process, answer](int exitCode, QProcess::ExitStatus status) {
-                         answer(Ending{true, status == QProcess::NormalExit, exitCode,
+                         answer(Ending{false, true, status == QProcess::NormalExit, exitCode,
                                        process->readAllStandardOutput()});
                          process->deleteLater();
                      });
@@ -66,7 +67,11 @@ void StartWatched(std::unique_ptr<QProcess> owned, QObject* context, int waitMs,
                          answer(Ending{});
                          process->deleteLater();
                      });
-    QTimer::singleShot(waitMs, process, [answer] { answer(std::nullopt); });
+    QTimer::singleShot(waitMs, process, [answer] {
+        Ending running;
+        running.stillRunning = true;
+        answer(running);
+    });
     process->start();
 }
 
@@ -116,15 +121,15 @@ void ShellOpen::Open(const QString& target, QObject* context, std::function<void
     Prepare(*process, "xdg-open", {target});
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     StartWatched(std::move(process), context, kOpenWaitMs,
-                 [done = std::move(done)](const std::optional<Ending>& ending) {
-                     if (!ending)
+                 [done = std::move(done)](const Ending& ending) {
+                     if (ending.stillRunning)
                          done(kOpened);
-                     else if (!ending->started)
+                     else if (!ending.started)
                          done(kNoAssociation);
-                     else if (!ending->normalExit)
+                     else if (!ending.normalExit)
                          done(kAssociationInvalid);
                      else
-                         done(ResultForExitStatus(ending->exitCode));
+                         done(ResultForExitStatus(ending.exitCode));
                  });
 }
 
@@ -134,12 +139,12 @@ void ShellOpen::HtmlHandlerCommand(QObject* context,
     Prepare(*query, "xdg-mime", {"query", "default", "text/html"});
     // A query still running after the wait counts as no answer.
     StartWatched(std::move(query), context, kQueryWaitMs,
-                 [done = std::move(done)](const std::optional<Ending>& ending) {
-                     if (!ending || !ending->normalExit || ending->exitCode != 0) {
+                 [done = std::move(done)](const Ending& ending) {
+                     if (ending.stillRunning || !ending.normalExit || ending.exitCode != 0) {
                          done(std::nullopt);
                          return;
                      }
-                     const QString desktopId = QString::fromUtf8(ending->output).trimmed();
+                     const QString desktopId = QString::fromUtf8(ending.output).trimmed();
                      if (desktopId.isEmpty() || desktopId.contains(u'/')) {
                          done(std::nullopt);
                          return;
