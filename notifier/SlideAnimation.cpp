@@ -15,6 +15,8 @@ void SlideAnimation::Show(unsigned displayTime, unsigned showTime, unsigned hide
     this->displayTime = displayTime;
     this->hideTime = hideTime;
     workArea = desktop.workArea;
+    scale = desktop.scale;
+    origin = desktop.origin;
     switch (state) {
         case Hidden:
             BeginSlideOut(desktop.panelEdge);
@@ -42,9 +44,10 @@ SlideAnimation::Start SlideAnimation::StartFor(PanelEdge edge) const {
         case PanelEdge::Right:
             return {FromRight, skinWidth / step, AreaRight(), AreaBottom() - skinHeight};
         case PanelEdge::Left:
-            return {FromLeft, skinWidth / step, -skinWidth, AreaBottom() - skinHeight};
+            return {FromLeft, skinWidth / step, workArea.x() - skinWidth,
+                    AreaBottom() - skinHeight};
         case PanelEdge::Top:
-            return {FromTop, skinHeight / step, AreaRight() - skinWidth, -skinHeight};
+            return {FromTop, skinHeight / step, AreaRight() - skinWidth, workArea.y() - skinHeight};
         case PanelEdge::Bottom:
         case PanelEdge::None:
             break;
@@ -101,33 +104,34 @@ void SlideAnimation::OnTimer(Timer timer) {
     }
 }
 
-// The skin is painted from its top-left corner, so from the bottom and the right the window
-// grows out of the edge, while from the top and the left the whole window slides in.
+// The skin starts just beyond the panel's edge of the work area and moves in by a step at a
+// time; the window is the part of it inside the work area, so on every edge it grows out of
+// the panel and never covers it.
 void SlideAnimation::SlideOutTick() {
     state = Appearing;
     switch (direction) {
         case FromTop:
             if (y < workArea.y()) {
                 y += step;
-                return PlaceFull();
+                return PlaceSliding();
             }
             break;
         case FromLeft:
             if (x < workArea.x()) {
                 x += step;
-                return PlaceFull();
+                return PlaceSliding();
             }
             break;
         case FromRight:
             if (x > startX - skinWidth) {
                 x -= step;
-                return PlaceGrown(startX - x, skinHeight);
+                return PlaceSliding();
             }
             break;
         case FromBottom:
             if (y > startY - skinHeight) {
                 y -= step;
-                return PlaceGrown(skinWidth, startY - y);
+                return PlaceSliding();
             }
             break;
         case Unset:
@@ -149,25 +153,25 @@ void SlideAnimation::SlideBackTick() {
         case FromTop:
             if (y > startY) {
                 y -= step;
-                return PlaceFull();
+                return PlaceSliding();
             }
             break;
         case FromLeft:
             if (x > startX) {
                 x -= step;
-                return PlaceFull();
+                return PlaceSliding();
             }
             break;
         case FromRight:
             if (x < startX) {
                 x += step;
-                return PlaceGrown(startX - x, skinHeight);
+                return PlaceSliding();
             }
             break;
         case FromBottom:
             if (y < startY) {
                 y += step;
-                return PlaceGrown(skinWidth, startY - y);
+                return PlaceSliding();
             }
             break;
         case Unset:
@@ -192,7 +196,7 @@ void SlideAnimation::HideNow() {
     window.StopTimer(SlideOutTimer);
     window.StopTimer(StayTimer);
     window.StopTimer(SlideBackTimer);
-    window.Place(QRect(0, 0, 0, 0));
+    window.Place(QRect(0, 0, 0, 0), QPoint(0, 0));
     state = Hidden;
 }
 
@@ -213,9 +217,37 @@ void SlideAnimation::StopStateTimer() {
 }
 
 void SlideAnimation::PlaceFull() {
-    PlaceGrown(skinWidth, skinHeight);
+    PlaceOnDevicePixels(QRect(x, y, skinWidth, skinHeight), QPoint(0, 0));
 }
 
-void SlideAnimation::PlaceGrown(int width, int height) {
-    window.Place(QRect(x, y, width, height));
+void SlideAnimation::PlaceSliding() {
+    const QRect skin(x, y, skinWidth, skinHeight);
+    const QRect shown = skin & workArea;
+    PlaceOnDevicePixels(shown, skin.topLeft() - shown.topLeft());
+}
+
+// At a fractional scale the rounded position and the rounded size can add up to a device pixel
+// past the work area's far edge, over the panel or off the screen: such a window moves back.
+void SlideAnimation::PlaceOnDevicePixels(QRect geometry, const QPoint& skinOffset) {
+    while (geometry.x() > workArea.x() &&
+           DeviceOvershoot(geometry.x(), geometry.width(), workArea.x(), workArea.width(),
+                           origin.x()) > 0)
+        geometry.translate(-1, 0);
+    while (geometry.y() > workArea.y() &&
+           DeviceOvershoot(geometry.y(), geometry.height(), workArea.y(), workArea.height(),
+                           origin.y()) > 0)
+        geometry.translate(0, -1);
+    window.Place(geometry, skinOffset);
+}
+
+// Where Qt puts a window's edge on the device: the distance from the screen's origin, scaled
+// and rounded.
+int SlideAnimation::DeviceStart(int position, int origin) const {
+    return origin + qRound((position - origin) * scale);
+}
+
+int SlideAnimation::DeviceOvershoot(int start, int length, int areaStart, int areaLength,
+                                    int origin) const {
+    const int end = DeviceStart(start, origin) + qRound(length * scale);
+    return end - DeviceStart(areaStart + areaLength, origin);
 }

@@ -21,8 +21,9 @@ public:
         // (Re)starts the timer: a running one begins a fresh period.
         virtual void StartTimer(Timer timer, unsigned period) = 0;
         virtual void StopTimer(Timer timer) = 0;
-        // Moves and sizes the window without activating it or changing its stacking.
-        virtual void Place(const QRect& geometry) = 0;
+        // Moves and sizes the window without activating it or changing its stacking; the
+        // skin's top-left corner lies at skinOffset from the window's (zero or negative).
+        virtual void Place(const QRect& geometry, const QPoint& skinOffset) = 0;
         virtual void RepaintNow() = 0;
         // Leaves a fading image of the window in its place; false where the desktop has
         // no translucent windows and nothing was left.
@@ -64,7 +65,10 @@ private:
     void SlideBackTick();
     void StopStateTimer();
     void PlaceFull();
-    void PlaceGrown(int width, int height);
+    void PlaceSliding();
+    void PlaceOnDevicePixels(QRect geometry, const QPoint& skinOffset);
+    int DeviceStart(int position, int origin) const;
+    int DeviceOvershoot(int start, int length, int areaStart, int areaLength, int origin) const;
     int AreaRight() const { return workArea.x() + workArea.width(); }
     int AreaBottom() const { return workArea.y() + workArea.height(); }
 
@@ -84,4 +88,6 @@ private:
     int y = 0;
     Direction direction = Unset;
     QRect workArea;
+    double scale = 1.0;
+    QPoint origin;
 };

@@ -106,8 +106,9 @@ void CTaskbarNotifier::OnTimer(SlideAnimation::Timer timer) {
 
 void CTaskbarNotifier::paintEvent(QPaintEvent*) {
     QPainter dc(this);
-    // The skin is painted from its own top-left corner, however much of the window shows.
-    dc.drawImage(QPoint(0, 0), skin, QRect(0, 0, skinWidth, height()));
+    // The text moves with the skin, so that the part on show is the part of the whole popup.
+    dc.translate(skinOffset);
+    dc.drawImage(QPoint(0, 0), skin);
     dc.setPen(normalColor);
     const QFont previous = layout.SelectFont(dc, &normalFont);
     dc.setBackgroundMode(Qt::TransparentMode);
@@ -159,7 +160,11 @@ void CTaskbarNotifier::StopTimer(SlideAnimation::Timer timer) {
     TimerFor(timer).stop();
 }
 
-void CTaskbarNotifier::Place(const QRect& geometry) {
+void CTaskbarNotifier::Place(const QRect& geometry, const QPoint& skinOffset) {
+    if (this->skinOffset != skinOffset) {
+        this->skinOffset = skinOffset;
+        update();
+    }
     // A window of zero size is unmapped by Qt, so the hidden popup is never in the way.
     setGeometry(geometry);
 }

@@ -27,7 +27,8 @@ public:
     // face, size in tenths of a point, style bits: 1 bold, 2 italic, 4 underline.
     void SetTextFont(const QString& face, int tenths, int style);
     void SetTextColor(const QColor& color);
-    // A picture file or Qt resource; false when it cannot be loaded.
+    // A picture file or Qt resource (its @2x twin on a denser screen); false when it cannot be
+    // loaded.
     bool SetSkin(const QString& path);
     void SetTextRect(const QRect& rect);
     void SetText(const std::string& text);
@@ -59,7 +60,7 @@ protected:
 private:
     void StartTimer(SlideAnimation::Timer timer, unsigned period) override;
     void StopTimer(SlideAnimation::Timer timer) override;
-    void Place(const QRect& geometry) override;
+    void Place(const QRect& geometry, const QPoint& skinOffset) override;
     void RepaintNow() override;
     bool LeaveFadeOutImage() override;
     QBasicTimer& TimerFor(SlideAnimation::Timer timer);
@@ -69,6 +70,9 @@ private:
     QColor normalColor;
     QImage skin;
     QRect textRect;
+    // Where the skin's top-left corner lies in the window while it grows out of a top or
+    // left edge (the window shows the skin's far part first).
+    QPoint skinOffset;
     int skinWidth = 0;
     int skinHeight = 0;
     std::string text;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <string>
+#include <vector>
 
 using platform::DesktopShape;
 using platform::PanelEdge;
@@ -21,8 +24,10 @@ public:
         ++starts[timer];
     }
     void StopTimer(SlideAnimation::Timer timer) override { running.erase(timer); }
-    void Place(const QRect& rect) override {
+    void Place(const QRect& rect, const QPoint& offset) override {
         geometry = rect;
+        skinOffset = offset;
+        history.push_back({rect, offset});
         ++placements;
     }
     void RepaintNow() override { ++repaints; }
@@ -36,6 +41,8 @@ public:
     std::map<SlideAnimation::Timer, unsigned> running;
     std::map<SlideAnimation::Timer, int> starts;
     QRect geometry;
+    QPoint skinOffset;
+    std::vector<std::pair<QRect, QPoint>> history;
     int placements = 0;
     int repaints = 0;
     bool fadeAvailable = false;
@@ -183,43 +190,136 @@ INSTANTIATE_TEST_SUITE_P(
                  {1250, 633},
                  {1242, 633, 8, 167},
                  {1010, 633}},
+        // From the left and the top the skin starts just behind the panel and the window
+        // grows out of the panel's edge.
         EdgeCase{"LeftStep4",
                  PanelEdge::Left,
                  4,
                  kFromLeft,
                  58,
                  8,
-                 {-233, 633},
-                 {-229, 633, 233, 167},
-                 {31, 633}},
+                 {30 - 233, 633},
+                 {30, 633, 4, 167},
+                 {33, 633}},
         EdgeCase{"LeftStep8",
                  PanelEdge::Left,
                  8,
                  kFromLeft,
                  29,
                  17,
-                 {-233, 633},
-                 {-225, 633, 233, 167},
-                 {31, 633}},
+                 {30 - 233, 633},
+                 {30, 633, 8, 167},
+                 {37, 633}},
         EdgeCase{"TopStep4",
                  PanelEdge::Top,
                  4,
                  kFromTop,
                  41,
                  12,
-                 {1047, -167},
-                 {1047, -163, 233, 167},
-                 {1047, 33}},
+                 {1047, 30 - 167},
+                 {1047, 30, 233, 4},
+                 {1047, 31}},
         EdgeCase{"TopStep8",
                  PanelEdge::Top,
                  8,
                  kFromTop,
                  20,
                  25,
-                 {1047, -167},
-                 {1047, -159, 233, 167},
-                 {1047, 33}}),
+                 {1047, 30 - 167},
+                 {1047, 30, 233, 8},
+                 {1047, 31}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A desktop of any shape, scale and monitor for the slide's whole path.
+struct PathCase {
+    const char* name;
+    DesktopShape desktop;
+    int step;
+};
+
+// Where Qt puts a window on the device: position from the screen's origin and size, each
+// scaled and rounded on its own.
+QRect OnDevice(const QRect& r, const DesktopShape& d) {
+    const auto start = [&](int v, int origin) {
+        return origin + int(std::lround((v - origin) * d.scale));
+    };
+    return QRect(start(r.x(), d.origin.x()), start(r.y(), d.origin.y()),
+                 int(std::lround(r.width() * d.scale)), int(std::lround(r.height() * d.scale)));
+}
+
+class SlidePathTest : public testing::TestWithParam<PathCase> {};
+
+TEST_P(SlidePathTest, EveryStepOutAndBackLiesInTheWorkAreaAndShowsPartOfTheSkin) {
+    const PathCase& c = GetParam();
+    Popup popup(c.step);
+    popup.animation.Show(kDisplayTime, 500, 500, c.desktop);
+    popup.Run(SlideAnimation::SlideOutTimer);
+    popup.Tick(SlideAnimation::StayTimer, 1);
+    popup.Run(SlideAnimation::SlideBackTimer);
+    auto& history = popup.window.history;
+    ASSERT_GT(history.size(), 20u);
+    ASSERT_EQ(history.back().first, QRect(0, 0, 0, 0)) << "hidden at the end";
+    history.pop_back();
+
+    const QRect deviceArea = OnDevice(c.desktop.workArea, c.desktop);
+    bool touchedTheEdge = false;
+    for (const auto& [window, offset] : history) {
+        SCOPED_TRACE(testing::Message() << window.x() << "," << window.y() << " " << window.width()
+                                        << "x" << window.height());
+        // The last step back leaves nothing on show, as the hidden popup.
+        if (window.isEmpty())
+            continue;
+        EXPECT_TRUE(c.desktop.workArea.contains(window));
+        EXPECT_TRUE(deviceArea.contains(OnDevice(window, c.desktop)))
+            << "no device pixel past the work area";
+        const QRect skin(window.topLeft() + offset, kSkin);
+        EXPECT_TRUE(skin.contains(window)) << "the window shows a part of the skin";
+        touchedTheEdge = touchedTheEdge || window.size() != kSkin;
+    }
+    EXPECT_TRUE(touchedTheEdge) << "it grows out of the edge";
+    // At rest the whole skin shows from its own corner.
+    const auto rest = std::find_if(history.begin(), history.end(),
+                                   [](const auto& p) { return p.first.size() == kSkin; });
+    ASSERT_NE(rest, history.end());
+    EXPECT_EQ(rest->second, QPoint(0, 0));
+}
+
+DesktopShape Scaled(QRect area, PanelEdge edge, double scale, QPoint origin = {}) {
+    return {area, edge, scale, origin};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, SlidePathTest,
+    testing::Values(
+        PathCase{"Bottom", Desktop(PanelEdge::Bottom), 4},
+        PathCase{"Top", Desktop(PanelEdge::Top), 4},
+        PathCase{"TopStep8", Desktop(PanelEdge::Top), 8},
+        PathCase{"Left", Desktop(PanelEdge::Left), 4},
+        PathCase{"LeftStep8", Desktop(PanelEdge::Left), 8},
+        PathCase{"Right", Desktop(PanelEdge::Right), 4},
+        // The right one of two monitors, its panel at the top.
+        PathCase{"SecondMonitorTop", Scaled(QRect(1280, 32, 1280, 768), PanelEdge::Top, 1.0), 4},
+        PathCase{"SecondMonitorLeft", Scaled(QRect(1320, 0, 1240, 800), PanelEdge::Left, 1.0), 8},
+        // 1920 x 1200 at 1.5 with a 48-pixel panel: 233 wide is 349.5 device
+        // pixels, which Qt rounds up.
+        PathCase{"Scale15Bottom", Scaled(QRect(0, 0, 1280, 768), PanelEdge::Bottom, 1.5), 4},
+        PathCase{"Scale15Right", Scaled(QRect(0, 0, 1248, 800), PanelEdge::Right, 1.5), 4},
+        PathCase{"Scale15Top", Scaled(QRect(0, 32, 1280, 768), PanelEdge::Top, 1.5), 8},
+        PathCase{"Scale15SecondMonitor",
+                 Scaled(QRect(1920, 0, 1280, 768), PanelEdge::Bottom, 1.5, QPoint(1920, 0)), 4},
+        PathCase{"Scale2Left", Scaled(QRect(32, 0, 1248, 800), PanelEdge::Left, 2.0), 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SlideAnimationShow, AtScaleOneAndAHalfTheShownPopupEndsInsideTheScreen) {
+    Popup popup;
+    const DesktopShape desktop = Scaled(QRect(0, 0, 1280, 768), PanelEdge::Bottom, 1.5);
+    popup.animation.Show(kDisplayTime, 500, 500, desktop);
+    popup.Run(SlideAnimation::SlideOutTimer);
+    const QRect device = OnDevice(popup.window.geometry, desktop);
+    EXPECT_LE(device.x() + device.width(), 1920);
+    EXPECT_LE(device.y() + device.height(), 1152);
+    EXPECT_GE(device.x() + device.width(), 1919) << "still in the corner";
+}
 
 TEST(SlideAnimationShow, SecondShowBeforeTheFirstTickStartsAfresh) {
     Popup popup;
@@ -228,7 +328,7 @@ TEST(SlideAnimationShow, SecondShowBeforeTheFirstTickStartsAfresh) {
     EXPECT_EQ(popup.animation.GetState(), SlideAnimation::Hidden);
     EXPECT_EQ(popup.window.starts[SlideAnimation::SlideOutTimer], 2);
     EXPECT_EQ(popup.animation.GetDirection(), SlideAnimation::FromTop);
-    EXPECT_EQ(popup.animation.Position(), QPoint(1047, -167));
+    EXPECT_EQ(popup.animation.Position(), QPoint(1047, 30 - 167));
 }
 
 TEST(SlideAnimationShow, WhileAppearingTheSlideGoesOnAndTheNewStayAppliesAfter) {
