@@ -10,6 +10,7 @@
 
 #include "about/GifBlockWalk.h"
 #include "about/Himetric.h"
+#include "platform/HiDpiPicture.h"
 #include "platform/RegularFile.h"
 
 namespace {
@@ -76,19 +77,28 @@ CGifPlayer::~CGifPlayer() {
     Clear();
 }
 
+// On a dense screen the picture drawn at 2x, shown at its 1x size.
 bool CGifPlayer::LoadFile(const QString& path) {
+    const QString chosen =
+        platform::HiDpiPicture::PathFor(path, platform::HiDpiPicture::DesktopRatio());
     QFile file;
-    if (!platform::OpenRegularFile(file, path))
+    if (!platform::OpenRegularFile(file, chosen))
         return false;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
-    return LoadMemory(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                static_cast<std::size_t>(bytes.size())));
+    return LoadPicture(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                 static_cast<std::size_t>(bytes.size())),
+                       chosen == path ? 1 : 2);
 }
 
 bool CGifPlayer::LoadMemory(std::span<const std::uint8_t> block) {
+    return LoadPicture(block, 1);
+}
+
+bool CGifPlayer::LoadPicture(std::span<const std::uint8_t> block, int scale) {
     Clear();
+    m_nScale = scale;
     if (!CGifBlockWalk::IsGif(block))
         return LoadStill(block);
     CGifBlockWalk walk(block);
@@ -158,7 +168,7 @@ bool CGifPlayer::LoadAnimation(CGifBlockWalk& walk, int frameCount) {
 }
 
 bool CGifPlayer::PrepareSurface(int width, int height) {
-    resize(width, height);
+    resize(width / m_nScale, height / m_nScale);
     m_crBackground = palette().color(QPalette::Button);
     const QColor menu = palette().color(QPalette::Window);
     if (!m_animation.PrepareSurface(width, height, menu, m_crBackground))
@@ -200,5 +210,7 @@ bool CGifPlayer::IsAnimated() const {
 // One copy of the surface; the label's own text is never shown.
 void CGifPlayer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // A 2x surface lands on the device pixels one for one.
+    painter.scale(1.0 / m_nScale, 1.0 / m_nScale);
     m_animation.Paint(painter);
 }

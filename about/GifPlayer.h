@@ -38,12 +38,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // scale: the picture is drawn at this many device pixels to one of the screen's.
+    bool LoadPicture(std::span<const std::uint8_t> block, int scale);
     bool LoadStill(std::span<const std::uint8_t> block);
     bool LoadAnimation(CGifBlockWalk& walk, int frameCount);
     bool PrepareSurface(int width, int height);
 
     int m_nWidth = 0;
     int m_nHeight = 0;
+    int m_nScale = 1;
     QColor m_crBackground = Qt::white;
     bool m_bGif = false;
     bool m_bReady = false;

@@ -7,6 +7,7 @@
 #include "notifier/FadeOutWindow.h"
 #include "notifier/FocusReturner.h"
 #include "platform/DesktopArea.h"
+#include "platform/HiDpiPicture.h"
 #include "platform/TaskbarEntry.h"
 
 namespace {
@@ -62,13 +63,15 @@ void CTaskbarNotifier::SetTextColor(const QColor& color) {
 
 bool CTaskbarNotifier::SetSkin(const QString& path) {
     skin = QImage();
-    QImage loaded(path);
+    QImage loaded = platform::HiDpiPicture::Load(path, platform::HiDpiPicture::DesktopRatio());
     if (loaded.isNull())
         return false;
     skin = loaded;
-    skinWidth = skin.width();
-    skinHeight = skin.height();
-    animation.SetSkinSize(skin.size());
+    // Sizes are in the desktop's device-independent pixels, whichever picture was read.
+    const QSize size = skin.deviceIndependentSize().toSize();
+    skinWidth = size.width();
+    skinHeight = size.height();
+    animation.SetSkinSize(size);
     textRect = QRect(0, 0, skinWidth, skinHeight);
     return true;
 }

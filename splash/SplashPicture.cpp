@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QRect>
 
+#include "platform/HiDpiPicture.h"
+
 namespace {
 
 // A picture without a stored resolution is taken at 96 dots per inch.
@@ -22,8 +24,10 @@ long ToHimetric(int pixels, int dotsPerMeter) {
 }  // namespace
 
 CSplashPicture::CSplashPicture(const QString& path, int stretch) : stretch(stretch) {
+    // On a dense screen the picture drawn at 2x, stretched over the same rectangle.
     QFile file;
-    if (!platform::OpenRegularFile(file, path))
+    if (!platform::OpenRegularFile(
+            file, platform::HiDpiPicture::PathFor(path, platform::HiDpiPicture::DesktopRatio())))
         return;
     QImageReader reader(&file);
     QImage image = reader.read();

@@ -1,6 +1,8 @@
 // Paints the program's own artwork: the start picture res/Data/SplashScreen.jpg, the
-// application icon res/images/quietbell.png and the same icon for the desktop's icon theme
-// at each of its usual sizes, res/icons/<size>/quietbell.png. Run after changing the drawing:
+// application icon res/images/quietbell.png, each also drawn afresh at twice the size for
+// dense screens (SplashScreen@2x.jpg, quietbell@2x.png, Qt's @2x convention), and the icon
+// for the desktop's icon theme at each of its usual sizes, res/icons/<size>/quietbell.png.
+// Run after changing the drawing:
 //   build/bin/qb_make_artwork <source root>
 #include <QDir>
 #include <QGuiApplication>
@@ -58,19 +60,21 @@ void PaintBell(QPainter& painter, const QRectF& box) {
     painter.drawPath(BellPath(box));
 }
 
-QImage PaintSplash() {
-    QImage image(kSplashSize, QImage::Format_RGB32);
+// Drawn in 1x units; at scale 2 every line and letter is painted at the finer size.
+QImage PaintSplash(int scale) {
+    QImage image(kSplashSize * scale, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
     QLinearGradient sky(0, 0, 0, kSplashSize.height());
     sky.setColorAt(0.0, kNight);
     sky.setColorAt(1.0, kDusk);
-    painter.fillRect(image.rect(), sky);
+    painter.fillRect(QRect(QPoint(0, 0), kSplashSize), sky);
 
     QRadialGradient glow(QPointF(70, 72), 70);
     glow.setColorAt(0.0, QColor(255, 230, 160, 90));
     glow.setColorAt(1.0, QColor(255, 230, 160, 0));
-    painter.fillRect(image.rect(), glow);
+    painter.fillRect(QRect(QPoint(0, 0), kSplashSize), glow);
     PaintBell(painter, QRectF(28, 22, 84, 100));
 
     QFont title(QStringLiteral("Noto Serif"));
@@ -89,8 +93,8 @@ QImage PaintSplash() {
     painter.drawText(QRect(130, 104, 240, 20), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Version 1.01"));
     painter.end();
-    image.setDotsPerMeterX(kDotsPerMeter);
-    image.setDotsPerMeterY(kDotsPerMeter);
+    image.setDotsPerMeterX(kDotsPerMeter * scale);
+    image.setDotsPerMeterY(kDotsPerMeter * scale);
     return image;
 }
 
@@ -136,8 +140,11 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString root = QString::fromLocal8Bit(argv[1]);
-    const bool ok = Save(PaintSplash(), root + "/res/Data/SplashScreen.jpg", "JPEG", 92) &&
-                    Save(PaintIcon(kIconSize), root + "/res/images/quietbell.png", "PNG", -1) &&
-                    SaveThemeIcons(root);
+    const bool ok =
+        Save(PaintSplash(1), root + "/res/Data/SplashScreen.jpg", "JPEG", 92) &&
+        Save(PaintSplash(2), root + "/res/Data/SplashScreen@2x.jpg", "JPEG", 92) &&
+        Save(PaintIcon(kIconSize), root + "/res/images/quietbell.png", "PNG", -1) &&
+        Save(PaintIcon(2 * kIconSize), root + "/res/images/quietbell@2x.png", "PNG", -1) &&
+        SaveThemeIcons(root);
     return ok ? 0 : 1;
 }
