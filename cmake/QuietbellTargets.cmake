@@ -26,8 +26,10 @@ endfunction()
 # the others a QCoreApplication. ONE_PROCESS runs the whole binary as one test, for cases that
 # share a desktop started once (a test suite's shared fixture).
 # Every test runs with its own empty home, so no test reads or writes a user's settings.
+# DESKTOP tests with LAYOUTS run as one CTest test per named desktop layout
+# (DesktopSession::Options::Layout), the desktop started once for all the binary's cases.
 function(qb_test name)
-    cmake_parse_arguments(T "GUI;DESKTOP;ONE_PROCESS" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "GUI;DESKTOP;ONE_PROCESS" "" "SOURCES;LIBS;LABELS;LAYOUTS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     if(T_DESKTOP)
         set(main qb_test_main_desktop)
@@ -49,7 +51,15 @@ function(qb_test name)
     if(T_LABELS)
         list(APPEND test_properties LABELS "${T_LABELS}")
     endif()
-    if(T_ONE_PROCESS)
+    if(T_LAYOUTS)
+        foreach(layout IN LISTS T_LAYOUTS)
+            add_test(NAME ${name}.${layout}
+                COMMAND ${CMAKE_COMMAND} -E env HOME=${home} XDG_CONFIG_HOME=${home}/config
+                    XDG_RUNTIME_DIR=${home}/runtime QB_SOURCE_DIR=${PROJECT_SOURCE_DIR}
+                    QB_DESKTOP_LAYOUT=${layout} $<TARGET_FILE:${name}>)
+            set_tests_properties(${name}.${layout} PROPERTIES ${test_properties})
+        endforeach()
+    elseif(T_ONE_PROCESS)
         # All cases in one run, so that a desktop that is slow to start starts once.
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES ${test_properties})

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <memory>
@@ -106,8 +107,8 @@ bool DesktopSession::Start() {
     QDir(folder.path()).mkpath("runtime");
     QFile::setPermissions(folder.filePath("runtime"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return StartServer() && StartWindowManager() && (!options.trayPanel || StartPanel()) &&
-           (!options.compositor || StartCompositor());
+    return StartServer() && SetUpMonitors() && SetUpDpi() && StartWindowManager() &&
+           (!options.trayPanel || StartPanel()) && (!options.compositor || StartCompositor());
 }
 
 bool DesktopSession::StartServer() {
@@ -150,6 +151,109 @@ void DesktopSession::KillServer() {
     server.Stop();
 }
 
+std::optional<DesktopSession::Options> DesktopSession::Options::Layout(const std::string& name) {
+    Options o;
+    if (name == "two-monitors-panel-on-primary" || name == "two-monitors-panel-on-other" ||
+        name == "two-monitors-tray-on-other") {
+        o.screen = QSize(2560, 800);
+        o.monitors = 2;
+        o.panelMonitor = name == "two-monitors-panel-on-other" ? 1 : 0;
+        if (name == "two-monitors-tray-on-other") {
+            o.panelMonitor = -1;
+            o.trayMonitor = 1;
+        }
+    } else if (name == "top-panel" || name == "left-panel" || name == "right-panel") {
+        o.panel = name == "top-panel"    ? Panel::Top
+                  : name == "left-panel" ? Panel::Left
+                                         : Panel::Right;
+        o.panelHeight = o.panel == Panel::Top ? 32 : 40;
+    } else if (name == "scale-2") {
+        o.screen = QSize(2560, 1600);
+        o.dpi = 192;
+        o.panelHeight = 64;
+    } else if (name == "scale-1.5") {
+        o.screen = QSize(1920, 1200);
+        o.dpi = 144;
+        o.panelHeight = 48;
+    } else if (name != "default") {
+        return std::nullopt;
+    }
+    return o;
+}
+
+std::vector<QRect> DesktopSession::Monitors() const {
+    std::vector<QRect> monitors;
+    const int width = options.screen.width() / std::max(1, options.monitors);
+    for (int m = 0; m < std::max(1, options.monitors); ++m)
+        monitors.emplace_back(m * width, 0, width, options.screen.height());
+    return monitors;
+}
+
+QRect DesktopSession::TrayMonitor() const {
+    return Monitors().at(options.panelMonitor >= 0 ? options.panelMonitor : options.trayMonitor);
+}
+
+QRect DesktopSession::TrayMonitorWorkArea() const {
+    QRect area = TrayMonitor();
+    const int thickness = options.panelHeight;
+    switch (options.panel) {
+        case Panel::Bottom:
+            return area.adjusted(0, 0, 0, -thickness);
+        case Panel::Top:
+            return area.adjusted(0, thickness, 0, 0);
+        case Panel::Left:
+            return area.adjusted(thickness, 0, 0, 0);
+        case Panel::Right:
+            return area.adjusted(0, 0, -thickness, 0);
+    }
+    return area;
+}
+
+std::vector<QRect> DesktopSession::PanelGeometries() const {
+    std::vector<QRect> panels;
+    for (unsigned long window : FindWindowsByClass("tint2"))
+        panels.push_back(WindowGeometry(window));
+    return panels;
+}
+
+// RandR monitors, so that Qt and the panel see several screens on the one Xvfb screen.
+bool DesktopSession::SetUpMonitors() {
+    if (options.monitors <= 1)
+        return true;
+    const std::vector<QRect> monitors = Monitors();
+    for (std::size_t m = 0; m < monitors.size(); ++m) {
+        const QRect& r = monitors[m];
+        const auto millimetres = [](int pixels) { return std::to_string(pixels * 254 / 960); };
+        const std::string geometry = std::to_string(r.width()) + "/" + millimetres(r.width()) +
+                                     "x" + std::to_string(r.height()) + "/" +
+                                     millimetres(r.height()) + "+" + std::to_string(r.x()) + "+" +
+                                     std::to_string(r.y());
+        // The first monitor takes the place of the screen's only output.
+        if (Run({"xrandr", "--setmonitor", "QB" + std::to_string(m + 1), geometry,
+                 m == 0 ? "screen" : "none"})
+                .exitCode != 0)
+            return Fail("xrandr did not set monitor " + std::to_string(m + 1));
+    }
+    if (Run({"xrandr", "--output", "screen", "--primary"}).exitCode != 0)
+        return Fail("xrandr did not set the primary output");
+    return true;
+}
+
+// Xft.dpi on the root window, as a desktop's settings daemon sets it for a dense screen.
+bool DesktopSession::SetUpDpi() {
+    if (options.dpi == 96)
+        return true;
+    const QString resources = folder.filePath("Xresources");
+    QFile file(resources);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return Fail("cannot write the X resources");
+    file.write(("Xft.dpi: " + std::to_string(options.dpi) + "\n").c_str());
+    file.close();
+    if (Run({"xrdb", "-merge", resources.toStdString()}).exitCode != 0)
+        return Fail("xrdb did not merge Xft.dpi");
+    return true;
+}
+
 bool DesktopSession::StartWindowManager() {
     windowManager = StartProgram({"openbox", "--sm-disable"});
     if (!WaitFor([this] { return SelectionOwned("WM_S0"); }))
@@ -165,27 +269,40 @@ bool DesktopSession::StartPanel() {
     file.write(PanelConfig().c_str());
     file.close();
     panel = StartProgram({"tint2", "-c", config.toStdString()});
-    const QRect expected =
-        options.panel == Panel::Bottom
-            ? QRect(0, 0, options.screen.width(), options.screen.height() - options.panelHeight)
-            : QRect(0, options.panelHeight, options.screen.width(),
-                    options.screen.height() - options.panelHeight);
-    if (!WaitFor([&] { return SelectionOwned("_NET_SYSTEM_TRAY_S0") && WorkArea() == expected; }))
+    if (!WaitFor([&] { return SelectionOwned("_NET_SYSTEM_TRAY_S0") && PanelReserved(); }))
         return Fail("tint2 did not reserve its strip");
     return true;
 }
 
+// One monitor: the published work area is the screen less the strip. Several: the window
+// manager's one rectangle for all of them has shrunk somehow.
+bool DesktopSession::PanelReserved() const {
+    const QRect area = WorkArea();
+    if (options.monitors > 1)
+        return !area.isEmpty() && area != QRect(QPoint(0, 0), options.screen);
+    return area == TrayMonitorWorkArea();
+}
+
 std::string DesktopSession::PanelConfig() const {
-    const std::string position = options.panel == Panel::Bottom ? "bottom" : "top";
+    const char* const positions[] = {"bottom center horizontal", "top center horizontal",
+                                     "center left vertical", "center right vertical"};
+    const std::string position = positions[int(options.panel)];
+    const std::string monitor =
+        options.panelMonitor < 0 ? "all" : std::to_string(options.panelMonitor + 1);
     return "rounded = 0\n"
            "border_width = 0\n"
            "background_color = #303030 100\n"
            "border_color = #000000 0\n"
            "panel_items = TS\n"
-           "panel_monitor = all\n"
+           "panel_monitor = " +
+           monitor +
+           "\n"
+           "systray_monitor = " +
+           std::to_string(options.trayMonitor + 1) +
+           "\n"
            "panel_position = " +
            position +
-           " center horizontal\n"
+           "\n"
            "panel_size = 100% " +
            std::to_string(options.panelHeight) +
            "\n"
@@ -200,7 +317,8 @@ std::string DesktopSession::PanelConfig() const {
            "taskbar_mode = single_desktop\n"
            "systray_padding = 2 2 2\n"
            "systray_background_id = 0\n"
-           "systray_icon_size = 24\n";
+           "systray_icon_size = " +
+           std::to_string(24 * options.dpi / 96) + "\n";
 }
 
 bool DesktopSession::SetPanel(Panel edge) {
@@ -277,8 +395,15 @@ bool DesktopSession::SelectionOwned(const std::string& name) const {
     return reply && reply->owner != XCB_WINDOW_NONE;
 }
 
-QImage DesktopSession::Screenshot() const {
-    const ChildProcess::Result shot = Run({"import", "-window", "root", "png:-"});
+QImage DesktopSession::Screenshot(const QRect& area) const {
+    ChildProcess::Strings argv = {"import", "-window", "root"};
+    if (!area.isEmpty()) {
+        argv.push_back("-crop");
+        argv.push_back(std::to_string(area.width()) + "x" + std::to_string(area.height()) + "+" +
+                       std::to_string(area.x()) + "+" + std::to_string(area.y()));
+    }
+    argv.push_back("png:-");
+    const ChildProcess::Result shot = Run(argv);
     return QImage::fromData(reinterpret_cast<const uchar*>(shot.output.data()),
                             int(shot.output.size()), "PNG");
 }

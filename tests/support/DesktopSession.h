@@ -26,6 +26,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,15 +34,30 @@
 
 class DesktopSession {
 public:
-    enum class Panel { Bottom, Top };
+    enum class Panel { Bottom, Top, Left, Right };
 
     struct Options {
+        // The whole X screen in device pixels.
         QSize screen{1280, 800};
         Panel panel = Panel::Bottom;
+        // The panel's thickness in device pixels, across its edge.
         int panelHeight = 32;
         bool compositor = false;
         // false: no tint2, for a desktop whose tray comes later or from another panel.
         bool trayPanel = true;
+        // RandR monitors side by side, each an equal slice of the screen; the first is primary.
+        int monitors = 1;
+        // The monitor (from 0) that holds the panel; -1 puts a panel on every monitor.
+        int panelMonitor = 0;
+        // With a panel on every monitor, the monitor whose panel holds the tray.
+        int trayMonitor = 0;
+        // Xft.dpi; Qt programs scale by dpi / 96.
+        int dpi = 96;
+
+        // Named layouts for the desktop tests: "two-monitors-panel-on-primary",
+        // "two-monitors-panel-on-other", "two-monitors-tray-on-other", "top-panel",
+        // "left-panel", "right-panel", "scale-2", "scale-1.5". Empty options for an unknown name.
+        static std::optional<Options> Layout(const std::string& name);
     };
 
     explicit DesktopSession(Options options);
@@ -76,10 +92,19 @@ public:
 
     // _NET_WORKAREA of the root window, as the window manager publishes it.
     QRect WorkArea() const;
+    // The RandR monitors the session set up, in device pixels.
+    std::vector<QRect> Monitors() const;
+    // The monitor whose panel holds the tray, in device pixels.
+    QRect TrayMonitor() const;
+    // That monitor less its panel's strip: where a window may go without covering a panel.
+    QRect TrayMonitorWorkArea() const;
+    // The panels' windows on screen, as the X server has them.
+    std::vector<QRect> PanelGeometries() const;
     // Whether some client owns the named X selection ("_NET_SYSTEM_TRAY_S0", ...).
     bool SelectionOwned(const std::string& name) const;
 
-    QImage Screenshot() const;
+    // The whole screen, or the given rectangle of it.
+    QImage Screenshot(const QRect& area = {}) const;
     bool MoveMouse(const QPoint& where) const;
     bool Click(const QPoint& where, int button = 1) const;
     // Visible windows whose name (or class) matches the regular expression.
@@ -104,10 +129,13 @@ public:
 private:
     bool StartServer();
     bool StartServerOn(int number);
+    bool SetUpMonitors();
+    bool SetUpDpi();
     bool StartWindowManager();
     bool StartPanel();
     bool Fail(const std::string& what);
     std::string PanelConfig() const;
+    bool PanelReserved() const;
     std::string LogFile(const char* program) const;
     std::vector<unsigned long> Search(const char* field, const QString& pattern) const;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 
 #include "TestMainDesktop.h"
 
@@ -20,7 +21,14 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
-    DesktopSession desktop;
+    // A test binary run once per desktop layout is told which by the environment.
+    const std::string layout = qEnvironmentVariable("QB_DESKTOP_LAYOUT", "default").toStdString();
+    const auto options = DesktopSession::Options::Layout(layout);
+    if (!options) {
+        std::fprintf(stderr, "no desktop layout named %s\n", layout.c_str());
+        return 1;
+    }
+    DesktopSession desktop(*options);
     if (!desktop.Start()) {
         std::fprintf(stderr, "no desktop for the tests: %s\n", desktop.Error().c_str());
         return 1;
