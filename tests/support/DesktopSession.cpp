@@ -20,6 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr std::chrono::milliseconds kDesktopStartDeadline = 30s;
+
 // One short-lived connection per question keeps the session free of Xlib state.
 class XConnection {
 public:
@@ -256,7 +258,8 @@ bool DesktopSession::SetUpDpi() {
 
 bool DesktopSession::StartWindowManager() {
     windowManager = StartProgram({"openbox", "--sm-disable"});
-    if (!WaitFor([this] { return SelectionOwned("WM_S0"); }))
+    // Generous deadlines: on a busy machine a desktop takes far longer than its usual second.
+    if (!WaitFor([this] { return SelectionOwned("WM_S0"); }, kDesktopStartDeadline))
         return Fail("openbox did not take the screen");
     return true;
 }
@@ -269,7 +272,8 @@ bool DesktopSession::StartPanel() {
     file.write(PanelConfig().c_str());
     file.close();
     panel = StartProgram({"tint2", "-c", config.toStdString()});
-    if (!WaitFor([&] { return SelectionOwned("_NET_SYSTEM_TRAY_S0") && PanelReserved(); }))
+    if (!WaitFor([&] { return SelectionOwned("_NET_SYSTEM_TRAY_S0") && PanelReserved(); },
+                 kDesktopStartDeadline))
         return Fail("tint2 did not reserve its strip");
     return true;
 }
