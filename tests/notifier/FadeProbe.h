@@ -18,6 +18,12 @@
 #include <cstdlib>
 #include <ostream>
 
+#include <QCoreApplication>
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+#include "DesktopSession.h"
 #include "notifier/FadeOutWindow.h"
 
 namespace fadeprobe {
@@ -141,6 +147,31 @@ inline int ChangedPixels(const QImage& screen, const QImage& before, const QRect
         }
     }
     return changed;
+}
+
+// Takes a held fade from full opacity to about 40 %, where the screen must show the picture
+// mixed over what lay behind, then to its end, after which nothing of it may be left.
+inline void ExpectFadeOnScreenThenNothing(const DesktopSession& desktop,
+                                          QPointer<CFadeOutWindow> fade, const QImage& picture,
+                                          const QImage& behind, const QRect& area) {
+    for (int step = 0; step < kStepsToFortyPercent; ++step)
+        fade->OnTimer();
+    BlendReport blend;
+    EXPECT_TRUE(DesktopSession::WaitFor([&] {
+        blend = CompareBlend(desktop.Screenshot(), picture, behind, area,
+                             OpacityAfter(kStepsToFortyPercent));
+        return blend.Blended(area.width() * area.height() / 2);
+    })) << testing::PrintToString(blend);
+
+    while (fade) {
+        fade->OnTimer();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    int left = 0;
+    EXPECT_TRUE(DesktopSession::WaitFor([&] {
+        return (left = ChangedPixels(desktop.Screenshot(), behind, area)) == 0;
+    })) << left
+        << " pixels of the image are left";
 }
 
 }  // namespace fadeprobe

@@ -118,24 +118,7 @@ TEST_F(NotifierDesktopTest, WithCompositorTheClickedPopupFadesOnScreenAndLeavesN
     QPointer<CFadeOutWindow> fade = VisibleFadeOutWindow();
     ASSERT_FALSE(fade.isNull()) << "the image stands over the popup";
     EXPECT_EQ(fade->geometry(), shown);
-    for (int step = 0; step < kStepsToFortyPercent; ++step)
-        fade->OnTimer();
-    BlendReport blend;
-    EXPECT_TRUE(desktop.WaitFor([&] {
-        blend = CompareBlend(desktop.Screenshot(), popup, behind, shown,
-                             OpacityAfter(kStepsToFortyPercent));
-        return blend.Blended(shown.width() * shown.height() / 2);
-    })) << testing::PrintToString(blend);
-
-    while (fade) {
-        fade->OnTimer();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    int left = 0;
-    EXPECT_TRUE(desktop.WaitFor([&] {
-        return (left = ChangedPixels(desktop.Screenshot(), behind, shown)) == 0;
-    })) << left
-        << " pixels of the image are left";
+    ExpectFadeOnScreenThenNothing(desktop, fade, popup, behind, shown);
 }
 
 TEST_F(NotifierDesktopTest, WithPanelAtTheTopItComesDownTopRight) {

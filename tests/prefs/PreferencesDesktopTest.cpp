@@ -72,24 +72,7 @@ TEST_F(PreferencesDesktopTest, OkLeavesAnImageThatFadesOnScreenAndLeavesNothing)
         picture = desktop.Screenshot();
         return ChangedPixels(picture, behind, frame) > frame.width() * frame.height() * 9 / 10;
     }));
-    for (int step = 0; step < kStepsToFortyPercent; ++step)
-        fade->OnTimer();
-    BlendReport blend;
-    EXPECT_TRUE(desktop.WaitFor([&] {
-        blend = CompareBlend(desktop.Screenshot(), picture, behind, frame,
-                             OpacityAfter(kStepsToFortyPercent));
-        return blend.Blended(frame.width() * frame.height() / 2);
-    })) << testing::PrintToString(blend);
-
-    while (fade) {
-        fade->OnTimer();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    int left = 0;
-    EXPECT_TRUE(desktop.WaitFor([&] {
-        return (left = ChangedPixels(desktop.Screenshot(), behind, frame)) == 0;
-    })) << left
-        << " pixels of the image are left";
+    ExpectFadeOnScreenThenNothing(desktop, fade, picture, behind, frame);
 }
 
 // The dialog object is reused: a showing that ended with the focus on the interval must not
