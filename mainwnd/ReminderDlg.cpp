@@ -36,9 +36,6 @@ CReminderDlg::CReminderDlg()
     setWindowTitle(QStringLiteral("Quietbell"));
     setFixedSize(kClientSize);
     m_btnImage.setGeometry(QRect(QPoint(0, 0), kClientSize));
-    // The preferences just read the position from the settings.
-    if (const CPhraseStore* store = CPhraseStore::Existing())
-        m_nSavedPosition = store->m_nCurrent;
 }
 
 CReminderDlg::~CReminderDlg() {
@@ -290,13 +287,12 @@ void CReminderDlg::OnClose() {
 }
 
 // Written as soon as it moves, so that a kill or a lost display keeps the place; a re-show
-// moves it only when it wraps to the end of the list.
+// moves it only when it wraps to the end of the list. The settings skip a value the file
+// already holds, so an unmoved place costs no write, and at the end the run's place wins
+// over whatever else wrote the file meanwhile.
 void CReminderDlg::SaveRotationPosition() {
-    const CPhraseStore* store = CPhraseStore::Existing();
-    if (store == nullptr || m_nSavedPosition == store->m_nCurrent)
-        return;
-    WritePreferenceInt(prefkeys::kPopupIndex, store->m_nCurrent);
-    m_nSavedPosition = store->m_nCurrent;
+    if (const CPhraseStore* store = CPhraseStore::Existing())
+        WritePreferenceInt(prefkeys::kPopupIndex, store->m_nCurrent);
 }
 
 void CReminderDlg::ReShowLast() {

@@ -14,7 +14,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 // The program's only main window: the start picture for two seconds, then the tray
@@ -96,8 +95,6 @@ private:
     int m_nTimerId = 0;
     // The start-up hide is due but waits for an open menu.
     bool m_bHidePending = false;
-    // The position as the settings hold it.
-    std::optional<int> m_nSavedPosition;
     CReminderScheduler m_scheduler;
     std::unique_ptr<CSplashPicture> m_splashPicture;
     // Declared before the icon, which refers to it until it goes.
