@@ -188,7 +188,9 @@ DesktopShape FromXServer(xcb_connection_t* connection) {
 DesktopShape DesktopArea::Current() {
     if (const Source& source = InstalledSource())
         return source();
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // qGuiApp is a plain cast: without a GUI application it would point at the wrong type.
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    auto* x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (x11 && x11->connection() && !QGuiApplication::screens().isEmpty())
         return FromXServer(x11->connection());
     return FromPrimaryScreen();
