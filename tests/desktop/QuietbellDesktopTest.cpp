@@ -65,6 +65,27 @@ protected:
         return windows;
     }
 
+    // A real right click on the start picture; the program's new window at the pointer is the
+    // menu it opened.
+    std::optional<Window> RightClickTheStartPicture(const ChildProcess& program) const {
+        std::vector<unsigned long> picture;
+        if (!DesktopSession::WaitFor(
+                [&] { return (picture = session->FindWindows("^Quietbell$")).size() == 1; }))
+            return std::nullopt;
+        const QPoint at = session->WindowGeometry(picture.front()).center();
+        if (!session->Click(at, 3))
+            return std::nullopt;
+        std::optional<Window> menu;
+        DesktopSession::WaitFor([&] {
+            for (const Window& window : WindowsOf(program)) {
+                if (window.id != picture.front() && window.geometry.topLeft() == at)
+                    menu = window;
+            }
+            return menu.has_value();
+        });
+        return menu;
+    }
+
     bool InPanel(const QRect& rect) const { return rect.top() > session->WorkArea().bottom(); }
 
     bool AtWorkAreaCorner(const QRect& rect) const {
@@ -263,19 +284,8 @@ TEST_F(QuietbellDesktopTest, StartPictureGoesIconDocksStartupPhraseRisesBottomRi
 // window's context menu at the pointer, and its Preferences entry opens the dialog.
 TEST_F(QuietbellDesktopTest, RightClickOnTheStartPictureOpensTheContextMenu) {
     ChildProcess program = StartProgram();
-    std::vector<unsigned long> picture;
-    ASSERT_TRUE(DesktopSession::WaitFor(
-        [&] { return (picture = desktop.FindWindows("^Quietbell$")).size() == 1; }));
-    const QPoint at = desktop.WindowGeometry(picture.front()).center();
-    ASSERT_TRUE(desktop.Click(at, 3));
-    std::optional<Window> menu;
-    ASSERT_TRUE(DesktopSession::WaitFor([&] {
-        for (const Window& window : WindowsOf(program)) {
-            if (window.id != picture.front() && window.geometry.topLeft() == at)
-                menu = window;
-        }
-        return menu.has_value();
-    })) << "no menu at the pointer";
+    const std::optional<Window> menu = RightClickTheStartPicture(program);
+    ASSERT_TRUE(menu.has_value()) << "no menu at the pointer";
     ASSERT_TRUE(desktop.Run({"xdotool", "key", "p"}).exitCode == 0);
     EXPECT_TRUE(
         DesktopSession::WaitFor([&] { return !desktop.FindWindows("^Preferences$").empty(); }));
@@ -601,19 +611,8 @@ TEST_F(QuietbellDesktopTest, StartedThroughALinkUnderAnotherNameItKeepsItsName) 
 // (its About entry opens About); the picture goes to the tray once the menu has closed.
 TEST_F(QuietbellDesktopTest, AMenuOpenedOnTheStartPictureStaysOpenAndTakesKeys) {
     ChildProcess program = StartProgram();
-    std::vector<unsigned long> picture;
-    ASSERT_TRUE(DesktopSession::WaitFor(
-        [&] { return (picture = desktop.FindWindows("^Quietbell$")).size() == 1; }));
-    const QPoint at = desktop.WindowGeometry(picture.front()).center();
-    ASSERT_TRUE(desktop.Click(at, 3));
-    std::optional<Window> menu;
-    ASSERT_TRUE(DesktopSession::WaitFor([&] {
-        for (const Window& window : WindowsOf(program)) {
-            if (window.id != picture.front() && window.geometry.topLeft() == at)
-                menu = window;
-        }
-        return menu.has_value();
-    })) << "no menu at the pointer";
+    const std::optional<Window> menu = RightClickTheStartPicture(program);
+    ASSERT_TRUE(menu.has_value()) << "no menu at the pointer";
     // The start-up phrase rises and goes: far past the picture's second tick.
     ASSERT_TRUE(WaitForStartupPhraseGone(program));
     EXPECT_TRUE(desktop.IsViewable(menu->id));
