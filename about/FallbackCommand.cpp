@@ -27,8 +27,14 @@ qsizetype FindPlaceholder(const QString& command, bool quoted) {
     return -1;
 }
 
+// A backslash inside quotes escapes only what desktop-entry quoting reserves; before anything
+// else it is a plain character, as in every folder of a Windows command.
+bool IsEscapable(QChar c) {
+    return c == u'"' || c == u'`' || c == u'$' || c == u'\\';
+}
+
 // Desktop-entry quoting: blanks separate arguments, double quotes group them, and inside
-// quotes a backslash escapes the next character. "%%" is a percent sign; other field codes
+// quotes a backslash escapes a reserved character. "%%" is a percent sign; other field codes
 // (icon, name, file location) stand for nothing here and are dropped.
 QStringList SplitArguments(const QString& command) {
     QStringList arguments;
@@ -37,7 +43,7 @@ QStringList SplitArguments(const QString& command) {
     bool inQuotes = false;
     for (qsizetype i = 0; i < command.size(); ++i) {
         const QChar c = command[i];
-        if (inQuotes && c == u'\\' && i + 1 < command.size()) {
+        if (inQuotes && c == u'\\' && i + 1 < command.size() && IsEscapable(command[i + 1])) {
             current += command[++i];
         } else if (c == u'"') {
             inQuotes = !inQuotes;

@@ -7,6 +7,8 @@ namespace platform {
 void ReturnFreedMemory() {
 #if defined(__GLIBC__)
     malloc_trim(0);
+#elif defined(_WIN32)
+    _heapmin();
 #endif
 }
 

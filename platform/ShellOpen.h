@@ -21,10 +21,12 @@ public:
     // A handler still running after this long has opened the target and is left to run.
     static constexpr int kOpenWaitMs = 10000;
 
-    // xdg-open with the target as its one argument; done gets the result code.
+    // xdg-open with the target as its one argument (on Windows the shell's own open); done
+    // gets the result code.
     static void Open(const QString& target, QObject* context, std::function<void(int)> done);
 
-    // The Exec line of the desktop's default text/html handler (xdg-mime), unescaped.
+    // The Exec line of the desktop's default text/html handler (xdg-mime), unescaped; on
+    // Windows the open command of the class ".htm" files belong to.
     static void HtmlHandlerCommand(QObject* context,
                                    std::function<void(std::optional<QString>)> done);
 
@@ -32,7 +34,7 @@ public:
     // it: kStarted, or 2 when it cannot be found, 5 when it cannot be run.
     static int Run(const QStringList& arguments);
 
-    // xdg-open's exit status as the shell's result code.
+    // xdg-open's exit status as the shell's result code (not on Windows, whose shell gives one).
     static int ResultForExitStatus(int status);
 };
 

@@ -60,6 +60,11 @@ void TaskbarEntry::MarkSkipTaskbar(QWindow* window) {
                         static_cast<xcb_window_t>(window->winId()),
                         Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, states);
     xcb_flush(connection);
+#elif defined(Q_OS_WIN)
+    // A tool window has no taskbar button; an app window would get one whatever its style.
+    const auto handle = reinterpret_cast<HWND>(window->winId());
+    const LONG_PTR style = GetWindowLongPtrW(handle, GWL_EXSTYLE);
+    SetWindowLongPtrW(handle, GWL_EXSTYLE, (style | WS_EX_TOOLWINDOW) & ~WS_EX_APPWINDOW);
 #else
     Q_UNUSED(window);
 #endif
