@@ -2,6 +2,11 @@
 # Installs the Debian packages that are missing, builds, and then either
 # starts the program (run) or runs every test headless (test).
 #   tools/setup.sh run | test | build      [--asan]
+# The Windows program: its libraries (the first time only, tools/windows-deps.sh), the
+# program and its installer in build-windows/, then its tests under Wine.
+#   tools/setup.sh windows
+#   tools/setup.sh windows-deps     (only the libraries)
+#   tools/setup.sh packages         (only the packages of both builds)
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -22,7 +27,7 @@ as_root() {
 
 install_missing_packages() {
   local wanted=() missing=() pkg
-  mapfile -t wanted < <(sed -e 's/#.*//' "$top/tools/packages.txt" | awk 'NF { print $1 }')
+  mapfile -t wanted < <(sed -e 's/#.*//' "$@" | awk 'NF { print $1 }')
   for pkg in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
   done
@@ -38,11 +43,43 @@ build() {
   cmake --build "$build_dir" -j2
 }
 
-install_missing_packages
-build
+windows_deps() {
+  install_missing_packages "$top/tools/packages.txt" "$top/tools/packages-windows.txt"
+  bash "$top/tools/windows-deps.sh" | tail -n1
+}
+
+# The Wine prefix the test suites run in, made once per build folder.
+wine_prefix() {
+  local prefix=$1
+  [[ -f "$prefix/system.reg" ]] && return 0
+  WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init
+  WINEPREFIX="$prefix" wineserver --wait
+}
+
+# The Linux build too: the tests that drive the installed Windows program under Wine are
+# Linux programs on the Linux test desktop.
+windows() {
+  local deps windows_dir="$top/build-windows"
+  deps=$(windows_deps)
+  build
+  cmake -S "$top" -B "$windows_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$deps/toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DQB_BUILD_BENCH=OFF -DQB_WERROR=ON
+  cmake --build "$windows_dir" -j2 --target all installer
+  wine_prefix "$windows_dir/wine-prefix"
+  ctest --test-dir "$windows_dir" --output-on-failure
+  QB_WINDOWS_BUILD="$windows_dir" ctest --test-dir "$build_dir" --output-on-failure -L wine
+}
+
 case "$mode" in
-  build) ;;
-  test) ctest --test-dir "$build_dir" --output-on-failure -j2 ;;
-  run) exec "$build_dir/bin/quietbell" ;;
-  *) echo "usage: tools/setup.sh run|test|build [--asan]" >&2; exit 2 ;;
+  build) install_missing_packages "$top/tools/packages.txt"; build ;;
+  test)
+    install_missing_packages "$top/tools/packages.txt"
+    build
+    ctest --test-dir "$build_dir" --output-on-failure -j2 -LE wine
+    ;;
+  run) install_missing_packages "$top/tools/packages.txt"; build; exec "$build_dir/bin/quietbell" ;;
+  packages) install_missing_packages "$top/tools/packages.txt" "$top/tools/packages-windows.txt" ;;
+  windows-deps) windows_deps ;;
+  windows) windows ;;
+  *) echo "usage: tools/setup.sh run|test|build [--asan] | windows | windows-deps | packages" >&2; exit 2 ;;
 esac

@@ -55,7 +55,11 @@ void TempDataFolder::Write(const QString& fileName, const QByteArray& bytes) con
 ScopedApplicationName::ScopedApplicationName(const QString& name)
     : m_previous(QCoreApplication::applicationName()) {
     QCoreApplication::setApplicationName(name);
+#ifdef Q_OS_WIN
+    QSettings("Brindlewax", name).clear();
+#else
     QFile::remove(SettingsFile());
+#endif
 }
 
 ScopedApplicationName::~ScopedApplicationName() {
