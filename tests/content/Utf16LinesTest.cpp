@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <string>
@@ -102,6 +104,7 @@ void sized(const QString& path, qint64 bytes) {
         file.resize(bytes);  // sparse: no test writes 100 MB
 }
 
+#ifndef _WIN32
 void pipeAt(const QString& path) {
     mkfifo(QFile::encodeName(path).constData(), 0600);
 }
@@ -120,6 +123,42 @@ void socketAt(const QString& path) {
     bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     close(fd);
 }
+#endif
+
+// Every system's cases, then the links, pipes, sockets and devices a POSIX file name can be
+// (Windows' devices and pipes have names of their own: tests/platform).
+std::vector<FailureCase> FailureCases() {
+    std::vector<FailureCase> cases{
+        FailureCase{"Missing", [](const QString&) {}, Utf16Lines::Status::NotOpened},
+        FailureCase{"Folder", [](const QString& p) { QDir().mkpath(p); },
+                    Utf16Lines::Status::NotOpened},
+        FailureCase{"Empty", [](const QString& p) { sized(p, 0); },
+                    Utf16Lines::Status::NothingRead},
+        FailureCase{"FiftyMegabytes", [](const QString& p) { sized(p, 50 << 20); },
+                    Utf16Lines::Status::NotOpened},
+        FailureCase{"HundredMegabyteLine", [](const QString& p) { sized(p, 100 << 20); },
+                    Utf16Lines::Status::NotOpened}};
+#ifndef _WIN32
+    const std::vector<FailureCase> posix{
+        FailureCase{"DanglingLink", [](const QString& p) { QFile::link(p + ".gone", p); },
+                    Utf16Lines::Status::NotOpened},
+        // Nobody writes into the pipe: an open that waited would never return.
+        FailureCase{"NamedPipe", [](const QString& p) { pipeAt(p); },
+                    Utf16Lines::Status::NotOpened},
+        FailureCase{"LinkToANamedPipe",
+                    [](const QString& p) {
+                        pipeAt(p + ".pipe");
+                        QFile::link(p + ".pipe", p);
+                    },
+                    Utf16Lines::Status::NotOpened},
+        FailureCase{"Socket", [](const QString& p) { socketAt(p); }, Utf16Lines::Status::NotOpened},
+        // Endless zeros, which a reader that trusted it would take as text.
+        FailureCase{"LinkToDevZero", [](const QString& p) { QFile::link("/dev/zero", p); },
+                    Utf16Lines::Status::NotOpened}};
+    cases.insert(cases.end(), posix.begin(), posix.end());
+#endif
+    return cases;
+}
 
 class Utf16LinesFailureTest : public testing::TestWithParam<FailureCase> {
 protected:
@@ -134,32 +173,7 @@ TEST_P(Utf16LinesFailureTest, ReportsWhyNothingWasRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, Utf16LinesFailureTest,
-    testing::Values(
-        FailureCase{"Missing", [](const QString&) {}, Utf16Lines::Status::NotOpened},
-        FailureCase{"Folder", [](const QString& p) { QDir().mkpath(p); },
-                    Utf16Lines::Status::NotOpened},
-        FailureCase{"DanglingLink", [](const QString& p) { QFile::link(p + ".gone", p); },
-                    Utf16Lines::Status::NotOpened},
-        FailureCase{"Empty", [](const QString& p) { sized(p, 0); },
-                    Utf16Lines::Status::NothingRead},
-        FailureCase{"FiftyMegabytes", [](const QString& p) { sized(p, 50 << 20); },
-                    Utf16Lines::Status::NotOpened},
-        FailureCase{"HundredMegabyteLine", [](const QString& p) { sized(p, 100 << 20); },
-                    Utf16Lines::Status::NotOpened},
-        // Nobody writes into the pipe: an open that waited would never return.
-        FailureCase{"NamedPipe", [](const QString& p) { pipeAt(p); },
-                    Utf16Lines::Status::NotOpened},
-        FailureCase{"LinkToANamedPipe",
-                    [](const QString& p) {
-                        pipeAt(p + ".pipe");
-                        QFile::link(p + ".pipe", p);
-                    },
-                    Utf16Lines::Status::NotOpened},
-        FailureCase{"Socket", [](const QString& p) { socketAt(p); }, Utf16Lines::Status::NotOpened},
-        // Endless zeros, which a reader that trusted it would take as text.
-        FailureCase{"LinkToDevZero", [](const QString& p) { QFile::link("/dev/zero", p); },
-                    Utf16Lines::Status::NotOpened}),
+    Files, Utf16LinesFailureTest, testing::ValuesIn(FailureCases()),
     [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 TEST(Utf16LinesLimits, ALongLineWithinTheFileLimitIsReadOnceAndCut) {
@@ -171,6 +185,7 @@ TEST(Utf16LinesLimits, ALongLineWithinTheFileLimitIsReadOnceAndCut) {
     EXPECT_EQ(read.lines[0], std::string(2047, '?'));
 }
 
+#ifndef _WIN32
 // A link to a regular file reads as the file does.
 TEST(Utf16LinesKinds, ALinkToARegularFileIsRead) {
     testdata::TempDataFolder data;
@@ -180,5 +195,6 @@ TEST(Utf16LinesKinds, ALinkToARegularFileIsRead) {
     ASSERT_EQ(read.status, Utf16Lines::Status::Read);
     EXPECT_EQ(read.lines, (std::vector<std::string>{"abc", "d"}));
 }
+#endif
 
 }  // namespace
