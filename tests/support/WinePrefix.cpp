@@ -1,0 +1,69 @@
+#include "WinePrefix.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <chrono>
+
+#include "DesktopSession.h"
+
+WinePrefix::WinePrefix(DesktopSession& desktop)
+    : desktop(desktop), prefix(desktop.Home() + "/.wine") {}
+
+WinePrefix::~WinePrefix() {
+    if (!made)
+        return;
+    desktop.Run({"wineserver", "-k"});
+    desktop.Run({"wineserver", "-w"});
+}
+
+bool WinePrefix::Init() {
+    desktop.AddEnvironment("WINEPREFIX", prefix.toStdString());
+    // Without these, a fresh prefix asks to download Mono and Gecko.
+    desktop.AddEnvironment("WINEDLLOVERRIDES", "mscoree,mshtml=");
+    desktop.AddEnvironment("WINEDEBUG", "-all");
+    made = true;
+    // The server keeps its socket by the prefix folder, which must exist first.
+    if (!QDir().mkpath(prefix))
+        return Fail("cannot make the folder");
+    // A persistent server, started here, holds the prefix for the whole run: one that a Wine
+    // program starts inherits that program's output and ends a few seconds after the last
+    // program, so every `reg query` would wait for it. Daemonised, it answers once ready.
+    if (desktop.Run({"wineserver", "-p"}).exitCode != 0)
+        return Fail("wineserver -p failed");
+    // Wine's own services, started by wineboot, outlive it with its output; a log, not a pipe.
+    ChildProcess boot = desktop.StartProgram({"wineboot", "--init"});
+    if (!boot.WaitForExit(std::chrono::minutes(3)) || boot.ExitCode() != 0)
+        return Fail("wineboot --init failed");
+    return true;
+}
+
+bool WinePrefix::Fail(const std::string& what) {
+    error = what + " for the prefix " + prefix.toStdString();
+    return false;
+}
+
+QString WinePrefix::LinuxPath(const QString& windowsPath) const {
+    QString path = windowsPath;
+    path.replace('\\', '/');
+    if (path.startsWith("C:", Qt::CaseInsensitive))
+        path = prefix + "/drive_c" + path.mid(2);
+    return path;
+}
+
+std::optional<WinePrefix::RegistryKey> WinePrefix::RegistryValues(const QString& key) const {
+    const ChildProcess::Result result = desktop.Run({"wine", "reg", "query", key.toStdString()});
+    if (result.exitCode != 0)
+        return std::nullopt;
+    // "    <name>    <type>    <data>", four blanks apart; names hold single blanks.
+    static const QRegularExpression line("^    (.+?)    (REG_[A-Z_]+)(?:    (.*))?$");
+    RegistryKey values;
+    for (QString text : QString::fromStdString(result.output).split('\n')) {
+        text.remove('\r');
+        const QRegularExpressionMatch match = line.match(text);
+        if (match.hasMatch())
+            values[match.captured(1)] = {match.captured(2), match.captured(3)};
+    }
+    return values;
+}

@@ -1,0 +1,468 @@
+// The Windows build as a user gets it, under Wine on the tests' Xvfb + openbox + tint2 (+ picom)
+// desktop: its installer run silently into a fresh prefix, the installed program started from
+// Program Files, and everything checked from outside: files and Wine's registry, X windows and
+// their geometry, the screen's pixels, the tooltip's text by OCR.
+//
+// The desktop, the prefix and the installation are made once for the binary; the cases then
+// follow one user's session in their order: start, tooltip, a second copy, a reinstall while it
+// runs, Exit, uninstall. Each case still starts the program itself if it does not run.
+//
+// The Windows build folder comes from QB_WINDOWS_BUILD (bash tools/setup.sh windows sets it).
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DesktopSession.h"
+#include "QuietbellProgram.h"
+#include "ScreenText.h"
+#include "WinePrefix.h"
+#include "app/SettingsStore.h"
+#include "hijri/HijriCalendar.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString kInstallFolder = "C:\\Program Files\\Quietbell";
+const QString kProgram = kInstallFolder + "\\quietbell.exe";
+const QString kUninstaller = kInstallFolder + "\\uninstall.exe";
+const QString kStartMenuEntry =
+    "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quietbell.lnk";
+const QString kRunKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const QString kUninstallKey =
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quietbell";
+const QString kPreferencesKey = "HKCU\\Software\\Brindlewax\\quietbell\\Preferences";
+// What the installer and the uninstaller answer when the program runs.
+constexpr int kProgramRunning = 2;
+// The popup's text stands this far inside its skin on every side.
+constexpr int kTextMargin = 30;
+// Wine programs start slowly, the more so on a busy machine.
+constexpr std::chrono::milliseconds kStartDeadline = 60s;
+
+// The installer's product and the build's version, from the build.
+const QString kInstaller = QString("quietbell-%1-setup.exe").arg(QB_VERSION);
+
+struct Window {
+    unsigned long id = 0;
+    QRect geometry;
+};
+
+bool IsGold(const QColor& c) {
+    return c.red() > 120 && c.red() > c.blue() + 60;
+}
+
+int PixelsWhere(const QImage& image, const QRect& rect, bool (*test)(QRgb)) {
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            count += test(image.pixel(x, y));
+    return count;
+}
+
+bool Dark(QRgb pixel) {
+    return qGray(pixel) < 100;
+}
+
+// The red of the stop sign.
+bool Red(QRgb pixel) {
+    return qRed(pixel) > 150 && qGreen(pixel) < 90 && qBlue(pixel) < 90;
+}
+
+// Whether window lies inside ancestor in the X window tree (an embedded tray icon does).
+bool Descends(const QString& display, unsigned long window, unsigned long ancestor) {
+    xcb_connection_t* x = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+    bool inside = false;
+    for (xcb_window_t w = xcb_window_t(window); w != XCB_WINDOW_NONE && !inside;) {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(x, xcb_query_tree(x, w), nullptr);
+        if (!tree)
+            break;
+        w = tree->parent;
+        inside = w == ancestor;
+        std::free(tree);
+    }
+    xcb_disconnect(x);
+    return inside;
+}
+
+// Today's tooltip as the program's own date code gives it from its data files.
+QString ExpectedTooltip() {
+    CSettingsStore::SetExecutablePath(QString(QB_SOURCE_DIR) + "/res/quietbell");
+    const std::string date = CHijriCalendar::Instance()->GetAdjustedDate();
+    CHijriCalendar::DestroyInstance();
+    CSettingsStore::DestroyInstance();
+    return "Quietbell: " + QString::fromLatin1(date);
+}
+
+class WineInstalledProgramTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const QString build = qEnvironmentVariable("QB_WINDOWS_BUILD");
+        if (build.isEmpty()) {
+            setupError =
+                "QB_WINDOWS_BUILD is not set: it names the Windows build folder (bash "
+                "tools/setup.sh windows) whose " +
+                kInstaller.toStdString() + " these tests install";
+            return;
+        }
+        const QString installer = Installer();
+        if (!QFile::exists(installer)) {
+            setupError = installer.toStdString() + " does not exist (cmake --build " +
+                         build.toStdString() + " --target installer)";
+            return;
+        }
+        DesktopSession::Options options;
+        options.compositor = true;
+        desktop = std::make_unique<DesktopSession>(options);
+        if (!desktop->Start()) {
+            setupError = desktop->Error();
+            return;
+        }
+        wine = std::make_unique<WinePrefix>(*desktop);
+        if (!wine->Init()) {
+            setupError = wine->Error();
+            return;
+        }
+        ChildProcess setup = desktop->StartProgram({"wine", installer.toStdString(), "/S"});
+        if (!setup.WaitForExit(3min))
+            setupError = "the silent installer did not end";
+        installExitCode = setup.ExitCode();
+    }
+
+    static void TearDownTestSuite() {
+        program.reset();
+        wine.reset();
+        desktop.reset();
+    }
+
+    void SetUp() override { ASSERT_TRUE(setupError.empty()) << setupError; }
+
+    static QString Installer() {
+        return QDir(qEnvironmentVariable("QB_WINDOWS_BUILD")).filePath(kInstaller);
+    }
+
+    // The uninstaller's copy of itself runs from a folder of this name in the temporary folder;
+    // Wine gives each Windows process's command line to its Linux process.
+    static bool UninstallerCopyRuns() {
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile commandLine("/proc/" + pid + "/cmdline");
+            if (commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains("~nsu"))
+                return true;
+        }
+        return false;
+    }
+
+    // The installed program, started now unless it runs.
+    static ChildProcess& Program() {
+        if (!program || !program->Running()) {
+            programStart = std::chrono::steady_clock::now();
+            program = std::make_unique<ChildProcess>(
+                desktop->StartProgram({"wine", kProgram.toStdString()}));
+        }
+        return *program;
+    }
+
+    static bool Exists(const QString& windowsPath) {
+        return QFile::exists(wine->LinuxPath(windowsPath));
+    }
+
+    static std::vector<Window> WindowsOfClass(const QString& className) {
+        std::vector<Window> windows;
+        for (unsigned long id : desktop->FindWindowsByClass(className))
+            windows.push_back({id, desktop->WindowGeometry(id)});
+        return windows;
+    }
+
+    // The windows of one Windows process: Wine marks them with its Linux pid.
+    static std::vector<Window> WindowsOf(const ChildProcess& process) {
+        std::vector<Window> windows;
+        for (unsigned long id : quietbell::Windows(desktop->Environment(), process.Pid()))
+            windows.push_back({id, desktop->WindowGeometry(id)});
+        return windows;
+    }
+
+    // A tray icon as tint2 holds it: a window of Wine's explorer (which embeds the icons of
+    // Windows programs over XEmbed) inside the panel's window. A fresh prefix has no other.
+    static std::optional<Window> DockedIcon() {
+        for (unsigned long panel : desktop->FindWindowsByClass("^tint2$")) {
+            for (const Window& window : WindowsOfClass("^explorer\\.exe$")) {
+                if (!window.geometry.isEmpty() && Descends(desktop->Display(), window.id, panel))
+                    return window;
+            }
+        }
+        return std::nullopt;
+    }
+
+    static QSize SkinSize() {
+        return QImage(QString(QB_SOURCE_DIR) + "/res/images/NotifierSkin.bmp").size();
+    }
+
+    // The popup wholly out: a window of the skin's size in the work area's bottom-right
+    // corner (it stands at most one pixel above the panel's edge).
+    static std::optional<Window> Popup(const ChildProcess& process) {
+        const QRect area = desktop->WorkArea();
+        for (const Window& window : WindowsOf(process)) {
+            const QRect& r = window.geometry;
+            if (r.size() == SkinSize() && r.right() == area.right() &&
+                area.bottom() - r.bottom() <= 1 && r.bottom() <= area.bottom())
+                return window;
+        }
+        return std::nullopt;
+    }
+
+    static QPoint Centre(const Window& window) { return window.geometry.center(); }
+
+    // Hovers the icon, moving onto it from beside it so that its window sees the pointer come.
+    static std::optional<Window> HoverForTooltip(const Window& icon) {
+        if (!desktop->MoveMouse(Centre(icon) - QPoint(icon.geometry.width(), 0)) ||
+            !desktop->MoveMouse(Centre(icon)))
+            return std::nullopt;
+        // The tip is explorer's window near the icon, neither the icon nor a panel-wide one.
+        std::optional<Window> tip;
+        DesktopSession::WaitFor(
+            [&] {
+                for (const Window& window : WindowsOfClass("^explorer\\.exe$")) {
+                    const QRect& r = window.geometry;
+                    if (window.id != icon.id && r.height() < 60 && r.width() < 600 &&
+                        (r.center() - Centre(icon)).manhattanLength() < 600)
+                        tip = window;
+                }
+                return tip.has_value();
+            },
+            15s);
+        return tip;
+    }
+
+    // The rows of text in a menu on the screen, top to bottom, as the y ranges of their ink.
+    static std::vector<std::pair<int, int>> TextRows(const QRect& rect) {
+        const QImage shot = desktop->Screenshot(rect);
+        std::map<QRgb, int> counts;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                ++counts[shot.pixel(x, y)];
+        const int paper = qGray(std::max_element(counts.begin(), counts.end(), [](auto a, auto b) {
+                                    return a.second < b.second;
+                                })->first);
+        std::vector<std::pair<int, int>> rows;
+        int top = -1;
+        for (int y = 2; y < shot.height() - 2; ++y) {
+            bool ink = false;
+            for (int x = 3; x < shot.width() - 3 && !ink; ++x)
+                ink = qGray(shot.pixel(x, y)) < paper - 60;
+            if (ink && top < 0)
+                top = y;
+            if (!ink && top >= 0) {
+                // Separators are a line or two high.
+                if (y - top > 2)
+                    rows.emplace_back(rect.top() + top, rect.top() + y - 1);
+                top = -1;
+            }
+        }
+        return rows;
+    }
+
+    static QString WindowName(unsigned long window) {
+        return quietbell::WindowName(desktop->Environment(), window);
+    }
+
+    static std::optional<WinePrefix::RegistryKey> Registry(const QString& key) {
+        return wine->RegistryValues(key);
+    }
+
+    static void Record(const char* name, double value) {
+        testing::Test::RecordProperty(name, std::to_string(value));
+        std::printf("%s: %.2f\n", name, value);
+    }
+
+    static inline std::unique_ptr<DesktopSession> desktop;
+    static inline std::unique_ptr<WinePrefix> wine;
+    static inline std::unique_ptr<ChildProcess> program;
+    static inline std::chrono::steady_clock::time_point programStart;
+    static inline std::string setupError;
+    static inline int installExitCode = -1;
+};
+
+TEST_F(WineInstalledProgramTest, SilentInstallPutsTheProgramInProgramFilesWithItsEntries) {
+    EXPECT_EQ(installExitCode, 0);
+    for (const char* file : {"quietbell.exe", "uninstall.exe", "platforms\\qwindows.dll",
+                             "Data\\mirel.txt", "Data\\resources.txt"})
+        EXPECT_TRUE(Exists(kInstallFolder + "\\" + file)) << file;
+    EXPECT_TRUE(Exists(kStartMenuEntry));
+    // Autostart for this user: the quoted path, as a blank in Program Files needs.
+    const auto run = Registry(kRunKey);
+    ASSERT_TRUE(run.has_value());
+    ASSERT_EQ(run->count("Quietbell"), 1u);
+    EXPECT_EQ(run->at("Quietbell").type, "REG_SZ");
+    EXPECT_EQ(run->at("Quietbell").data, "\"" + kProgram + "\"");
+    const auto entry = Registry(kUninstallKey);
+    ASSERT_TRUE(entry.has_value()) << "no Add/Remove Programs entry";
+    EXPECT_EQ(entry->at("DisplayName").data, "Quietbell");
+    EXPECT_EQ(entry->at("DisplayVersion").data, QB_VERSION);
+    EXPECT_EQ(entry->at("UninstallString").data, "\"" + kUninstaller + "\"");
+}
+
+TEST_F(WineInstalledProgramTest, StartupPhraseRisesBottomRightAboveThePanelAndTheIconDocks) {
+    ChildProcess& program = Program();
+    // Both come at start: the phrase as the main window is made, the icon as it shows. The
+    // icon's docking time is on record beside the Linux build's.
+    std::optional<Window> popup;
+    std::optional<double> docked;
+    const auto look = [&] {
+        if (!docked && DockedIcon())
+            docked = std::chrono::duration<double>(std::chrono::steady_clock::now() - programStart)
+                         .count();
+        return (popup = Popup(program)).has_value();
+    };
+    ASSERT_TRUE(DesktopSession::WaitFor(look, kStartDeadline)) << "no popup at the corner";
+    // The window may be on the screen a moment before its first paint.
+    QImage shot;
+    EXPECT_TRUE(DesktopSession::WaitFor([&] {
+        shot = desktop->Screenshot(popup->geometry);
+        return IsGold(shot.pixelColor(10, 80));
+    })) << "no skin";
+    const QRect text(kTextMargin, kTextMargin, shot.width() - 2 * kTextMargin,
+                     shot.height() - 2 * kTextMargin);
+    EXPECT_GT(PixelsWhere(shot, text, Dark), 30) << "no phrase in the text rectangle";
+    for (const QRect& panel : desktop->PanelGeometries())
+        EXPECT_LT(popup->geometry.bottom(), panel.top());
+
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return look() || docked; }, kStartDeadline))
+        << "no icon in the panel";
+    Record("seconds_to_docked_icon", *docked);
+    EXPECT_TRUE(program.Running());
+}
+
+TEST_F(WineInstalledProgramTest, TheIconsTooltipGivesTodaysHijriDate) {
+    ASSERT_TRUE(ScreenText::Installed()) << "tesseract is not installed";
+    Program();
+    std::optional<Window> icon;
+    ASSERT_TRUE(
+        DesktopSession::WaitFor([&] { return (icon = DockedIcon()).has_value(); }, kStartDeadline));
+    const std::optional<Window> tip = HoverForTooltip(*icon);
+    ASSERT_TRUE(tip.has_value()) << "no tooltip";
+    const std::vector<QString> readings = ScreenText::Read(desktop->Screenshot(tip->geometry));
+    const QString expected = ExpectedTooltip();
+    EXPECT_TRUE(ScreenText::AnyReadingHolds(readings, expected))
+        << "expected " << expected.toStdString() << ", read "
+        << QStringList(readings.begin(), readings.end()).join(" | ").toStdString();
+}
+
+TEST_F(WineInstalledProgramTest, SecondCopyShowsTheAlreadyRunningMessageAndEndsAfterOk) {
+    ChildProcess& first = Program();
+    ASSERT_TRUE(DesktopSession::WaitFor([] { return DockedIcon().has_value(); }, kStartDeadline));
+    ChildProcess second = desktop->StartProgram({"wine", kProgram.toStdString()});
+    // The message box is the second copy's only window.
+    std::vector<Window> windows;
+    ASSERT_TRUE(DesktopSession::WaitFor([&] { return !(windows = WindowsOf(second)).empty(); },
+                                        kStartDeadline));
+    ASSERT_EQ(windows.size(), 1u);
+    const Window box = windows.front();
+    EXPECT_EQ(WindowName(box.id), "quietbell");
+    const QImage shot = desktop->Screenshot(box.geometry);
+    EXPECT_GT(PixelsWhere(shot, shot.rect(), Red), 20) << "no stop sign";
+    if (ScreenText::Installed()) {
+        const std::vector<QString> readings = ScreenText::Read(shot, false);
+        EXPECT_TRUE(ScreenText::AnyReadingHolds(readings, "program is already running"))
+            << QStringList(readings.begin(), readings.end()).join(" | ").toStdString();
+    }
+    EXPECT_TRUE(second.Running()) << "ended before OK";
+    ASSERT_TRUE(quietbell::Keys(desktop->Environment(), box.id, {"Return"}));
+    ASSERT_TRUE(second.WaitForExit(20s));
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(DockedIcon().has_value());
+}
+
+// A running copy keeps its DLLs open: neither the installer nor the uninstaller replaces or
+// removes them under it; silent, they say so by their exit code and change nothing.
+TEST_F(WineInstalledProgramTest, InstallerAndUninstallerLeaveARunningProgramAlone) {
+    ChildProcess& program = Program();
+    ASSERT_TRUE(DesktopSession::WaitFor([] { return DockedIcon().has_value(); }, kStartDeadline));
+    EXPECT_EQ(desktop->Run({"wine", Installer().toStdString(), "/S"}).exitCode, kProgramRunning);
+    // The uninstaller hands over to a copy of itself in the temporary folder, whose answer
+    // nobody gets; what counts is that it changed nothing when it ends.
+    EXPECT_EQ(desktop->Run({"wine", kUninstaller.toStdString(), "/S"}).exitCode, 0);
+    EXPECT_TRUE(DesktopSession::WaitFor([] { return !UninstallerCopyRuns(); }, 60s));
+    EXPECT_TRUE(Exists(kProgram));
+    EXPECT_TRUE(Exists(kInstallFolder + "\\platforms\\qwindows.dll"));
+    EXPECT_TRUE(Registry(kRunKey)->count("Quietbell"));
+    EXPECT_TRUE(program.Running());
+}
+
+TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferencesAreStored) {
+    ChildProcess& program = Program();
+    std::optional<Window> icon;
+    ASSERT_TRUE(
+        DesktopSession::WaitFor([&] { return (icon = DockedIcon()).has_value(); }, kStartDeadline));
+    std::vector<Window> before = WindowsOf(program);
+    ASSERT_TRUE(desktop->Click(Centre(*icon), 3));
+    // The menu: the program's new window near the icon.
+    std::optional<Window> menu;
+    ASSERT_TRUE(DesktopSession::WaitFor([&] {
+        for (const Window& window : WindowsOf(program)) {
+            const bool known = std::any_of(before.begin(), before.end(), [&](const Window& w) {
+                return w.id == window.id && w.geometry == window.geometry;
+            });
+            if (!known && (window.geometry.center() - Centre(*icon)).manhattanLength() < 600)
+                menu = window;
+        }
+        return menu.has_value();
+    }));
+    // Today's date, About, Preferences, Re-Show and Exit: Exit is the last row.
+    std::vector<std::pair<int, int>> rows;
+    ASSERT_TRUE(DesktopSession::WaitFor([&] {
+        return (rows = TextRows(menu->geometry)).size() == 5;
+    })) << rows.size()
+        << " rows in the menu";
+    const int exitRow = (rows.back().first + rows.back().second) / 2;
+    ASSERT_TRUE(desktop->Click(QPoint(menu->geometry.center().x(), exitRow)));
+    ASSERT_TRUE(program.WaitForExit(30s));
+    EXPECT_EQ(program.ExitCode(), 0);
+    EXPECT_TRUE(DesktopSession::WaitFor([] { return !DockedIcon().has_value(); }));
+    const auto preferences = Registry(kPreferencesKey);
+    ASSERT_TRUE(preferences.has_value()) << "no preferences in the registry";
+    for (const char* name : {"Bring Window To Top", "Hide when minimized", "Enable Popup Mirel",
+                             "Popup Mirel Interval", "Popup Mirel Font Size", "Hijri Date Adjust",
+                             "Popup Mirel Index", "Arabic Interface"}) {
+        ASSERT_EQ(preferences->count(name), 1u) << name;
+        EXPECT_EQ(preferences->at(name).type, "REG_DWORD") << name;
+    }
+    EXPECT_EQ(preferences->size(), 8u);
+}
+
+TEST_F(WineInstalledProgramTest, SilentUninstallRemovesWhatTheInstallerPutThereButNotPreferences) {
+    if (program)
+        program->Stop();
+    // Preferences the program wrote, or ones a user had: they outlive the program.
+    desktop->Run({"wine", "reg", "add", kPreferencesKey.toStdString(), "/v", "Popup Mirel Interval",
+                  "/t", "REG_DWORD", "/d", "7", "/f"});
+    // The uninstaller hands over to a copy of itself in the temporary folder and returns.
+    ASSERT_EQ(desktop->Run({"wine", kUninstaller.toStdString(), "/S"}).exitCode, 0);
+    EXPECT_TRUE(DesktopSession::WaitFor(
+        [] { return !QDir(wine->LinuxPath(kInstallFolder)).exists(); }, 60s))
+        << "left: " << QDir(wine->LinuxPath(kInstallFolder)).entryList().join(' ').toStdString();
+    EXPECT_FALSE(Exists(kStartMenuEntry));
+    EXPECT_EQ(Registry(kRunKey).value_or(WinePrefix::RegistryKey{}).count("Quietbell"), 0u);
+    EXPECT_FALSE(Registry(kUninstallKey).has_value());
+    const auto preferences = Registry(kPreferencesKey);
+    ASSERT_TRUE(preferences.has_value());
+    EXPECT_EQ(preferences->at("Popup Mirel Interval").data, "0x7");
+}
+
+}  // namespace
