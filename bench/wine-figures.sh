@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The Windows build under Wine beside the Linux build, on one Xvfb + openbox + tint2 desktop of
+# this script's own and a fresh Wine prefix:
+#   - time from start to the tray icon docked (median of RUNS starts each, after one warm-up),
+#   - resident memory after MEMORY_SECONDS idle seconds: the program's own process, and under
+#     Wine also what Wine's own processes (wineserver, explorer, services) hold beside it.
+# Usage: bench/wine-figures.sh <Windows build dir> [Linux build dir]   (RUNS=5 MEMORY_SECONDS=60)
+# The Windows program is installed from <Windows build dir>/quietbell-<version>-setup.exe.
+set -euo pipefail
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+windows_build=$(cd "${1:?usage: bench/wine-figures.sh <Windows build dir> [Linux build dir]}" && pwd)
+linux_program=$(cd "${2:-$top/build}/bin" && pwd)/quietbell
+runs=${RUNS:-5}
+memory_seconds=${MEMORY_SECONDS:-60}
+installer=$(ls "$windows_build"/quietbell-*-setup.exe | head -n1)
+
+source "$top/tools/desktop-session.sh"
+
+now_ns() { date +%s%N; }
+rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+
+# The Linux program's tray icon: its viewable window of the tray's icon size.
+linux_docked() {
+  local window
+  for window in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    xdotool getwindowgeometry "$window" 2>/dev/null | grep -q 'Geometry: 24x24' && return 0
+  done
+  return 1
+}
+
+# Wine's explorer embeds a Windows program's icon in the tray: its windows inside tint2's.
+wine_icons() {
+  { xwininfo -tree -id "$(xdotool search --class tint2 | head -n1)" |
+    grep -o '^ *0x[0-9a-f]* .*"explorer.exe"' || true; } | awk '{ print $1 }' | sort
+}
+
+wine_docked() {
+  [[ -n "$(comm -13 <(echo "$1") <(wine_icons))" ]]
+}
+
+stop() {
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
+# Milliseconds from start to the docked icon.
+linux_start_ms() {
+  local begin pid
+  begin=$(now_ns)
+  "$linux_program" >>"$work/linux.log" 2>&1 &
+  pid=$!
+  until linux_docked "$pid"; do
+    kill -0 "$pid" 2>/dev/null || { echo "the Linux program ended before its icon docked" >&2; exit 1; }
+  done
+  echo $((($(now_ns) - begin) / 1000000))
+  stop "$pid"
+}
+
+wine_start_ms() {
+  local begin pid before
+  before=$(wine_icons)
+  begin=$(now_ns)
+  wine "$program_path" >>"$work/wine.log" 2>&1 &
+  pid=$!
+  until wine_docked "$before"; do
+    kill -0 "$pid" 2>/dev/null || { echo "the Windows program ended before its icon docked" >&2; exit 1; }
+  done
+  echo $((($(now_ns) - begin) / 1000000))
+  stop "$pid"
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+start_desktop 1280x800 TS
+export WINEPREFIX=$work/wine WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+mkdir -p "$WINEPREFIX"
+wineserver -p
+cleanup_wine() { wineserver -k || true; wineserver -w || true; cleanup; }
+trap cleanup_wine EXIT
+wineboot --init >>"$work/wine.log" 2>&1
+wine "$installer" /S
+program_path="C:\\Program Files\\Quietbell\\quietbell.exe"
+echo "desktop $DISPLAY: Xvfb + openbox + tint2; $runs starts each after a warm-up, idle $memory_seconds s"
+echo "installed $(basename "$installer") into a fresh prefix"
+
+linux_start_ms >/dev/null
+wine_start_ms >/dev/null
+: >"$work/linux.times"
+: >"$work/wine.times"
+for ((run = 0; run < runs; ++run)); do
+  linux_start_ms >>"$work/linux.times"
+  wine_start_ms >>"$work/wine.times"
+done
+
+"$linux_program" >>"$work/linux.log" 2>&1 &
+linux_pid=$!
+pids+=($!)
+wine "$program_path" >>"$work/wine.log" 2>&1 &
+wine_pid=$!
+pids+=($!)
+sleep "$memory_seconds"
+# Wine's own processes of this prefix (other prefixes may run beside it).
+wine_services_kib=$(pgrep -f 'wineserver|C:\\windows\\system32\\' | while read -r pid; do
+  tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && rss_kib "$pid"
+done | awk '{ s += $1 } END { print s + 0 }')
+printf '%-22s %14s %12s\n' program "start to dock" "RSS after"
+printf '%-22s %11d ms %8.1f MiB\n' "Linux quietbell" "$(median <"$work/linux.times")" \
+  "$(awk -v k="$(rss_kib "$linux_pid")" 'BEGIN { print k / 1024 }')"
+printf '%-22s %11d ms %8.1f MiB (+ %.1f MiB of Wine'"'"'s own processes)\n' "quietbell.exe (Wine)" \
+  "$(median <"$work/wine.times")" "$(awk -v k="$(rss_kib "$wine_pid")" 'BEGIN { print k / 1024 }')" \
+  "$(awk -v k="$wine_services_kib" 'BEGIN { print k / 1024 }')"
