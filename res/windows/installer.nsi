@@ -2,6 +2,7 @@
 ; under Program Files, a Start-menu entry, the per-user autostart value and an uninstaller
 ; that Add/Remove Programs lists. Built by the `installer` target (cmake/WindowsInstaller.cmake):
 ;   makensis /DVERSION=1.01 /DSTAGE=<staged tree> /DFILELIST=<file list> /DOUTFILE=<setup.exe>
+;            [/DICON=<the program's .ico>]
 ; FILELIST names every staged file and folder for the uninstaller, so that it removes what
 ; this installer put there and nothing a user added to the folder.
 ;
@@ -40,6 +41,10 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 
 !define MUI_ABORTWARNING
+!ifdef ICON
+  !define MUI_ICON "${ICON}"
+  !define MUI_UNICON "${ICON}"
+!endif
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
