@@ -385,13 +385,16 @@ TEST_F(WineInstalledProgramTest, SecondCopyShowsTheAlreadyRunningMessageAndEndsA
     ASSERT_EQ(windows.size(), 1u);
     const Window box = windows.front();
     EXPECT_EQ(WindowName(box.id), "quietbell");
-    const QImage shot = desktop->Screenshot(box.geometry);
-    EXPECT_GT(PixelsWhere(shot, shot.rect(), Red), 20) << "no stop sign";
-    if (ScreenText::Installed()) {
-        const std::vector<QString> readings = ScreenText::Read(shot, false);
-        EXPECT_TRUE(ScreenText::AnyReadingHolds(readings, "program is already running"))
-            << QStringList(readings.begin(), readings.end()).join(" | ").toStdString();
-    }
+    // The window may be on the screen a moment before its first paint.
+    QImage shot;
+    EXPECT_TRUE(DesktopSession::WaitFor([&] {
+        shot = desktop->Screenshot(box.geometry);
+        return PixelsWhere(shot, shot.rect(), Red) > 20;
+    })) << "no stop sign";
+    ASSERT_TRUE(ScreenText::Installed()) << "tesseract is not installed";
+    const std::vector<QString> readings = ScreenText::Read(shot, false);
+    EXPECT_TRUE(ScreenText::AnyReadingHolds(readings, "program is already running"))
+        << QStringList(readings.begin(), readings.end()).join(" | ").toStdString();
     EXPECT_TRUE(second.Running()) << "ended before OK";
     ASSERT_TRUE(quietbell::Keys(desktop->Environment(), box.id, {"Return"}));
     ASSERT_TRUE(second.WaitForExit(20s));
