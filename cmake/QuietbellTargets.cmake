@@ -7,6 +7,11 @@ function(qb_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra)
     if(QB_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
+        # GCC 12 at -O3 warns of overlapping copies inside std::string's own code (its
+        # bug 105329); the warning stays, but it cannot be ours to fix.
+        if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+            target_compile_options(${target} PRIVATE -Wno-error=restrict)
+        endif()
     endif()
 endfunction()
 
@@ -20,7 +25,8 @@ function(qb_library name)
     qb_warnings(${name})
 endfunction()
 
-# qb_test(name [GUI|DESKTOP] SOURCES ... LIBS ...): a GoogleTest binary run through CTest.
+# qb_test(name [GUI|DESKTOP] SOURCES ... LIBS ... [DEPENDS targets it needs built]): a
+# GoogleTest binary run through CTest.
 # GUI tests get a QApplication on the offscreen platform; DESKTOP tests one on the xcb
 # platform of their own Xvfb + openbox + tint2 desktop (tests/support/DesktopSession.h);
 # the others a QCoreApplication. ONE_PROCESS runs the whole binary as one test, for cases that
@@ -31,11 +37,14 @@ endfunction()
 # In a Windows build only the suites without a display are made; each runs under Wine as one
 # CTest test (qb_windows_test).
 function(qb_test name)
-    cmake_parse_arguments(T "GUI;DESKTOP;ONE_PROCESS" "" "SOURCES;LIBS;LABELS;LAYOUTS" ${ARGN})
+    cmake_parse_arguments(T "GUI;DESKTOP;ONE_PROCESS" "" "SOURCES;LIBS;LABELS;LAYOUTS;DEPENDS" ${ARGN})
     if(WIN32 AND (T_GUI OR T_DESKTOP))
         return()
     endif()
     add_executable(${name} ${T_SOURCES})
+    if(T_DEPENDS)
+        add_dependencies(${name} ${T_DEPENDS})
+    endif()
     if(T_DESKTOP)
         set(main qb_test_main_desktop)
         list(APPEND T_LABELS desktop)

@@ -45,10 +45,10 @@ find_program(QB_CONVERT convert REQUIRED)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/quietbell.ico
     COMMAND ${QB_CONVERT} ${qb_icon_pngs} ${CMAKE_BINARY_DIR}/quietbell.ico
     DEPENDS ${qb_icon_pngs})
+add_custom_target(qb_icon DEPENDS ${CMAKE_BINARY_DIR}/quietbell.ico)
 configure_file(${PROJECT_SOURCE_DIR}/res/windows/quietbell.rc.in ${CMAKE_BINARY_DIR}/quietbell.rc @ONLY)
-set_source_files_properties(${CMAKE_BINARY_DIR}/quietbell.rc PROPERTIES
-    OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/quietbell.ico)
 target_sources(quietbell PRIVATE ${CMAKE_BINARY_DIR}/quietbell.rc)
+add_dependencies(quietbell qb_icon)
 
 install(TARGETS quietbell RUNTIME DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/Data/ DESTINATION Data)

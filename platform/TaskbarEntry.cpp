@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <memory>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
 #endif
 
 namespace platform {

@@ -153,7 +153,8 @@ protected:
 TEST_P(DataFolderTest, IsTheExecutablesFolderWithData) {
     CSettingsStore::SetExecutablePath(GetParam().executable);
     CSettingsStore::DestroyInstance();
-    EXPECT_EQ(CSettingsStore::Instance()->GetDataFolder(), GetParam().folder);
+    EXPECT_EQ(CSettingsStore::Instance()->GetDataFolder(),
+              QDir::toNativeSeparators(GetParam().folder));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, DataFolderTest,
@@ -169,7 +170,7 @@ TEST(DataFolder, ComesFromTheRunningExecutable) {
     CSettingsStore::SetExecutablePath(QString());
     CSettingsStore::DestroyInstance();
     EXPECT_EQ(CSettingsStore::Instance()->GetDataFolder(),
-              QCoreApplication::applicationDirPath() + "/Data/");
+              QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/Data/"));
     CSettingsStore::DestroyInstance();
 }
 
@@ -177,9 +178,10 @@ TEST(DataFolder, IsFixedForTheRun) {
     CSettingsStore::SetExecutablePath("/first/quietbell");
     CSettingsStore::DestroyInstance();
     CSettingsStore* store = CSettingsStore::Instance();
-    EXPECT_EQ(store->GetDataFolder(), "/first/Data/");
+    const QString first = QDir::toNativeSeparators("/first/Data/");
+    EXPECT_EQ(store->GetDataFolder(), first);
     CSettingsStore::SetExecutablePath("/second/quietbell");
-    EXPECT_EQ(store->GetDataFolder(), "/first/Data/");
+    EXPECT_EQ(store->GetDataFolder(), first);
     CSettingsStore::DestroyInstance();
     CSettingsStore::SetExecutablePath(QString());
 }

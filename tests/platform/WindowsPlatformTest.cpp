@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -63,8 +64,9 @@ TEST_P(RegularFileTest, OpensOnlyAFileOnDisk) {
     ASSERT_TRUE(pipe.Listening());
     QFile file;
     EXPECT_EQ(platform::OpenRegularFile(file, GetParam().path(folder)), GetParam().opens);
-    if (GetParam().opens)
+    if (GetParam().opens) {
         EXPECT_EQ(file.readAll(), "abc");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -103,24 +105,35 @@ TEST(SingleInstanceMutex, ASecondGuardFindsTheFirstAndTheNextRunStartsAfresh) {
     EXPECT_EQ(SingleInstanceLock(name).state(), State::Acquired);
 }
 
-// A registry key under the user's classes, which HKEY_CLASSES_ROOT shows over the machine's,
-// removed again when the test ends.
-class UserClassKey {
+// A default value under HKEY_CLASSES_ROOT, put back as it was when the test ends. Wine's
+// root is the machine's classes alone (Windows would show the user's over them).
+class ClassesRootValue {
 public:
-    UserClassKey(const wchar_t* path, const wchar_t* value) : m_path(path) {
-        const std::wstring key = std::wstring(L"Software\\Classes\\") + path;
-        RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, REG_SZ, value,
-                        DWORD((wcslen(value) + 1) * sizeof(wchar_t)));
+    ClassesRootValue(const wchar_t* key, const wchar_t* value) : m_key(key) {
+        wchar_t previous[MAX_PATH] = {};
+        DWORD bytes = sizeof(previous);
+        if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, previous,
+                         &bytes) == ERROR_SUCCESS)
+            m_previous = previous;
+        Set(value);
     }
-    ~UserClassKey() {
-        const std::wstring key = std::wstring(L"Software\\Classes\\") + m_path;
-        RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    ~ClassesRootValue() {
+        if (m_previous)
+            Set(m_previous->c_str());
+        else
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, m_key.c_str());
     }
-    UserClassKey(const UserClassKey&) = delete;
-    UserClassKey& operator=(const UserClassKey&) = delete;
+    ClassesRootValue(const ClassesRootValue&) = delete;
+    ClassesRootValue& operator=(const ClassesRootValue&) = delete;
 
 private:
-    std::wstring m_path;
+    void Set(const wchar_t* value) const {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, m_key.c_str(), nullptr, REG_SZ, value,
+                        DWORD((wcslen(value) + 1) * sizeof(wchar_t)));
+    }
+
+    std::wstring m_key;
+    std::optional<std::wstring> m_previous;
 };
 
 std::optional<std::optional<QString>> HtmlHandlerCommand() {
@@ -135,8 +148,8 @@ std::optional<std::optional<QString>> HtmlHandlerCommand() {
 }
 
 TEST(HtmlHandler, IsTheOpenCommandOfTheClassThatHtmFilesBelongTo) {
-    UserClassKey type(L".htm", L"QuietbellTestPage");
-    UserClassKey command(L"QuietbellTestPage\\shell\\open\\command",
+    ClassesRootValue type(L".htm", L"QuietbellTestPage");
+    ClassesRootValue command(L"QuietbellTestPage\\shell\\open\\command",
                          L"\"C:\\Program Files\\Browser\\run.exe\" -nohome \"%1\"");
     const auto answer = HtmlHandlerCommand();
     ASSERT_TRUE(answer.has_value()) << "no answer from the event loop";
@@ -144,7 +157,7 @@ TEST(HtmlHandler, IsTheOpenCommandOfTheClassThatHtmFilesBelongTo) {
 }
 
 TEST(HtmlHandler, AClassWithoutAnOpenCommandGivesNone) {
-    UserClassKey type(L".htm", L"QuietbellTestPageWithoutCommand");
+    ClassesRootValue type(L".htm", L"QuietbellTestPageWithoutCommand");
     const auto answer = HtmlHandlerCommand();
     ASSERT_TRUE(answer.has_value()) << "no answer from the event loop";
     EXPECT_EQ(*answer, std::nullopt);
