@@ -1,7 +1,7 @@
-// The Windows build as a user gets it, under Wine on the tests' Xvfb + openbox + tint2 (+ picom)
-// desktop: its installer run silently into a fresh prefix, the installed program started from
-// Program Files, and everything checked from outside: files and Wine's registry, X windows and
-// their geometry, the screen's pixels, the tooltip's text by OCR.
+// The Windows build as a user gets it, under Wine on the tests' Xvfb + openbox + tint2 desktop: its
+// installer run silently into a fresh prefix, the installed program started from Program Files, and
+// everything checked from outside: files and Wine's registry, X windows and their geometry, the
+// screen's pixels, the tooltip's text by OCR.
 //
 // The desktop, the prefix and the installation are made once for the binary; the cases then
 // follow one user's session in their order: start, tooltip, a second copy, a reinstall while it
@@ -53,6 +53,9 @@ const QString kPreferencesKey = "HKCU\\Software\\Brindlewax\\quietbell\\Preferen
 constexpr int kProgramRunning = 2;
 // The popup's text stands this far inside its skin on every side.
 constexpr int kTextMargin = 30;
+// Starts of the program until its icon stays where the pointer reaches it (see
+// IconThatTakesThePointer).
+constexpr int kStartsForAnIconInItsSlot = 5;
 // Wine programs start slowly, the more so on a busy machine.
 constexpr std::chrono::milliseconds kStartDeadline = 60s;
 
@@ -127,9 +130,10 @@ protected:
                          build.toStdString() + " --target installer)";
             return;
         }
-        DesktopSession::Options options;
-        options.compositor = true;
-        desktop = std::make_unique<DesktopSession>(options);
+        // No compositor: under one, Wine moves the X window of an embedded tray icon to the
+        // icon's place counted from the panel's corner, off its slot, and the icon no longer
+        // gets the pointer (no tooltip, no menu), while tint2 still draws it in its slot.
+        desktop = std::make_unique<DesktopSession>();
         if (!desktop->Start()) {
             setupError = desktop->Error();
             return;
@@ -205,6 +209,48 @@ protected:
                 if (!window.geometry.isEmpty() && Descends(desktop->Display(), window.id, panel))
                     return window;
             }
+        }
+        return std::nullopt;
+    }
+
+    // Where the panel shows the icon: tint2 holds each in a slot window of its own.
+    static bool InItsSlot(const Window& icon) {
+        for (const QRect& panel : desktop->PanelGeometries()) {
+            if (panel.contains(icon.geometry))
+                return true;
+        }
+        return false;
+    }
+
+    // The program's icon in its slot, where the pointer reaches it. Wine 8 sometimes moves the
+    // X window of an icon it has just embedded to the icon's screen place counted from the
+    // slot's corner, far outside the slot, when the program changes the icon right after
+    // adding it (as this program sets its tooltip): tint2 still draws the icon, but the pointer
+    // no longer reaches it. A stand-in that only adds its icon never meets this; one that
+    // changes its tip right after does. The program is then started again, a few times.
+    static std::optional<Window> IconThatTakesThePointer() {
+        for (int start = 0; start < kStartsForAnIconInItsSlot; ++start) {
+            Program();
+            std::optional<Window> icon;
+            if (!DesktopSession::WaitFor([&] { return (icon = DockedIcon()).has_value(); },
+                                         kStartDeadline))
+                return std::nullopt;
+            // The move comes with the change, shortly after the icon docks.
+            std::optional<std::chrono::steady_clock::time_point> inSlotSince;
+            const bool stays = DesktopSession::WaitFor([&] {
+                icon = DockedIcon();
+                if (!icon || !InItsSlot(*icon))
+                    return false;
+                const auto now = std::chrono::steady_clock::now();
+                inSlotSince = inSlotSince.value_or(now);
+                return now - *inSlotSince >= 2s;
+            });
+            if (stays)
+                return icon;
+            std::printf("the icon's window left its slot (%d,%d); starting the program again\n",
+                        icon ? icon->geometry.x() : -1, icon ? icon->geometry.y() : -1);
+            program->Stop();
+            DesktopSession::WaitFor([] { return !DockedIcon().has_value(); });
         }
         return std::nullopt;
     }
@@ -361,10 +407,8 @@ TEST_F(WineInstalledProgramTest, StartupPhraseRisesBottomRightAboveThePanelAndTh
 
 TEST_F(WineInstalledProgramTest, TheIconsTooltipGivesTodaysHijriDate) {
     ASSERT_TRUE(ScreenText::Installed()) << "tesseract is not installed";
-    Program();
-    std::optional<Window> icon;
-    ASSERT_TRUE(
-        DesktopSession::WaitFor([&] { return (icon = DockedIcon()).has_value(); }, kStartDeadline));
+    const std::optional<Window> icon = IconThatTakesThePointer();
+    ASSERT_TRUE(icon.has_value()) << "no icon in its slot of the panel";
     const std::optional<Window> tip = HoverForTooltip(*icon);
     ASSERT_TRUE(tip.has_value()) << "no tooltip";
     const std::vector<QString> readings = ScreenText::Read(desktop->Screenshot(tip->geometry));
@@ -420,10 +464,9 @@ TEST_F(WineInstalledProgramTest, InstallerAndUninstallerLeaveARunningProgramAlon
 }
 
 TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferencesAreStored) {
+    const std::optional<Window> icon = IconThatTakesThePointer();
+    ASSERT_TRUE(icon.has_value()) << "no icon in its slot of the panel";
     ChildProcess& program = Program();
-    std::optional<Window> icon;
-    ASSERT_TRUE(
-        DesktopSession::WaitFor([&] { return (icon = DockedIcon()).has_value(); }, kStartDeadline));
     std::vector<Window> before = WindowsOf(program);
     ASSERT_TRUE(desktop->Click(Centre(*icon), 3));
     // The menu: the program's new window near the icon.
