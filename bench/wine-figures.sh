@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build under Wine beside the Linux build, on one Xvfb + openbox + tint2 desktop of
 # this script's own and a fresh Wine prefix:
-#   - time from start to the tray icon docked (median of RUNS starts each, after one warm-up),
+#   - time from start to the tray icon docked: the Linux build's median of RUNS starts after one
+#     warm-up; under Wine the one first start in the fresh prefix (explorer starting too),
 #   - resident memory after MEMORY_SECONDS idle seconds: the program's own process, and under
 #     Wine also what Wine's own processes (wineserver, explorer, services) hold beside it.
 # Usage: bench/wine-figures.sh <Windows build dir> [Linux build dir]   (RUNS=5 MEMORY_SECONDS=60)
@@ -29,14 +30,15 @@ linux_docked() {
   return 1
 }
 
-# Wine's explorer embeds a Windows program's icon in the tray: its windows inside tint2's.
+# Wine's explorer embeds a Windows program's icon in the tray: its windows inside tint2's. One
+# xwininfo was seen to hang while Wine's windows changed; the next look answers.
 wine_icons() {
-  { xwininfo -tree -id "$(xdotool search --class tint2 | head -n1)" |
+  { timeout 5 xwininfo -tree -id "$(xdotool search --onlyvisible --class '^tint2$' 2>/dev/null | head -n1)" 2>/dev/null |
     grep -o '^ *0x[0-9a-f]* .*"explorer.exe"' || true; } | awk '{ print $1 }' | sort
 }
 
 wine_docked() {
-  [[ -n "$(comm -13 <(echo "$1") <(wine_icons))" ]]
+  [[ -n "$(wine_icons)" ]]
 }
 
 stop() {
@@ -57,17 +59,18 @@ linux_start_ms() {
   stop "$pid"
 }
 
+# Milliseconds from start to the docked icon of the program that stays running (wine_pid);
+# once per prefix: Wine's explorer may keep a killed program's icon for the next start.
 wine_start_ms() {
-  local begin pid before
-  before=$(wine_icons)
+  local begin
   begin=$(now_ns)
   wine "$program_path" >>"$work/wine.log" 2>&1 &
-  pid=$!
-  until wine_docked "$before"; do
-    kill -0 "$pid" 2>/dev/null || { echo "the Windows program ended before its icon docked" >&2; exit 1; }
+  wine_pid=$!
+  pids+=($!)
+  until wine_docked; do
+    kill -0 "$wine_pid" 2>/dev/null || { echo "the Windows program ended before its icon docked" >&2; exit 1; }
   done
-  echo $((($(now_ns) - begin) / 1000000))
-  stop "$pid"
+  echo $((($(now_ns) - begin) / 1000000)) >"$work/wine.times"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -85,19 +88,15 @@ echo "desktop $DISPLAY: Xvfb + openbox + tint2; $runs starts each after a warm-u
 echo "installed $(basename "$installer") into a fresh prefix"
 
 linux_start_ms >/dev/null
-wine_start_ms >/dev/null
 : >"$work/linux.times"
-: >"$work/wine.times"
 for ((run = 0; run < runs; ++run)); do
   linux_start_ms >>"$work/linux.times"
-  wine_start_ms >>"$work/wine.times"
 done
+# The first start in the fresh prefix, with Wine's explorer starting too, as at login.
+wine_start_ms
 
 "$linux_program" >>"$work/linux.log" 2>&1 &
 linux_pid=$!
-pids+=($!)
-wine "$program_path" >>"$work/wine.log" 2>&1 &
-wine_pid=$!
 pids+=($!)
 sleep "$memory_seconds"
 # Wine's own processes of this prefix (other prefixes may run beside it).
