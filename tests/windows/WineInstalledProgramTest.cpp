@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -255,6 +256,43 @@ protected:
         return std::nullopt;
     }
 
+    // What the pointer raises on the icon (its tip, its menu), starting the program again while
+    // the icon does not answer: besides the move above, Wine sometimes leaves an icon in its
+    // slot that the pointer still does not reach.
+    static std::optional<Window> FromTheIcon(
+        const std::function<std::optional<Window>(const Window& icon)>& raise) {
+        for (int start = 0; start < kStartsForAnIconInItsSlot; ++start) {
+            const std::optional<Window> icon = IconThatTakesThePointer();
+            if (!icon)
+                return std::nullopt;
+            if (std::optional<Window> raised = raise(*icon))
+                return raised;
+            std::printf("the icon did not answer the pointer; starting the program again\n");
+            program->Stop();
+            DesktopSession::WaitFor([] { return !DockedIcon().has_value(); });
+        }
+        return std::nullopt;
+    }
+
+    // The tray menu: the program's new window near the icon after a right click.
+    static std::optional<Window> OpenTrayMenu(const Window& icon) {
+        const std::vector<Window> before = WindowsOf(*program);
+        if (!desktop->Click(Centre(icon), 3))
+            return std::nullopt;
+        std::optional<Window> menu;
+        DesktopSession::WaitFor([&] {
+            for (const Window& window : WindowsOf(*program)) {
+                const bool known = std::any_of(before.begin(), before.end(), [&](const Window& w) {
+                    return w.id == window.id && w.geometry == window.geometry;
+                });
+                if (!known && (window.geometry.center() - Centre(icon)).manhattanLength() < 600)
+                    menu = window;
+            }
+            return menu.has_value();
+        });
+        return menu;
+    }
+
     static QSize SkinSize() {
         return QImage(QString(QB_SOURCE_DIR) + "/res/images/NotifierSkin.bmp").size();
     }
@@ -288,7 +326,7 @@ protected:
             }
             return tip.has_value();
         };
-        for (int attempt = 0; attempt < 4 && !tip; ++attempt) {
+        for (int attempt = 0; attempt < 2 && !tip; ++attempt) {
             if (!desktop->MoveMouse(desktop->WorkArea().center()) ||
                 !desktop->MoveMouse(Centre(icon)))
                 return std::nullopt;
@@ -407,9 +445,7 @@ TEST_F(WineInstalledProgramTest, StartupPhraseRisesBottomRightAboveThePanelAndTh
 
 TEST_F(WineInstalledProgramTest, TheIconsTooltipGivesTodaysHijriDate) {
     ASSERT_TRUE(ScreenText::Installed()) << "tesseract is not installed";
-    const std::optional<Window> icon = IconThatTakesThePointer();
-    ASSERT_TRUE(icon.has_value()) << "no icon in its slot of the panel";
-    const std::optional<Window> tip = HoverForTooltip(*icon);
+    const std::optional<Window> tip = FromTheIcon(HoverForTooltip);
     ASSERT_TRUE(tip.has_value()) << "no tooltip";
     const std::vector<QString> readings = ScreenText::Read(desktop->Screenshot(tip->geometry));
     const QString expected = ExpectedTooltip();
@@ -464,23 +500,9 @@ TEST_F(WineInstalledProgramTest, InstallerAndUninstallerLeaveARunningProgramAlon
 }
 
 TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferencesAreStored) {
-    const std::optional<Window> icon = IconThatTakesThePointer();
-    ASSERT_TRUE(icon.has_value()) << "no icon in its slot of the panel";
+    const std::optional<Window> menu = FromTheIcon(OpenTrayMenu);
+    ASSERT_TRUE(menu.has_value()) << "no tray menu";
     ChildProcess& program = Program();
-    std::vector<Window> before = WindowsOf(program);
-    ASSERT_TRUE(desktop->Click(Centre(*icon), 3));
-    // The menu: the program's new window near the icon.
-    std::optional<Window> menu;
-    ASSERT_TRUE(DesktopSession::WaitFor([&] {
-        for (const Window& window : WindowsOf(program)) {
-            const bool known = std::any_of(before.begin(), before.end(), [&](const Window& w) {
-                return w.id == window.id && w.geometry == window.geometry;
-            });
-            if (!known && (window.geometry.center() - Centre(*icon)).manhattanLength() < 600)
-                menu = window;
-        }
-        return menu.has_value();
-    }));
     // Today's date, About, Preferences, Re-Show and Exit: Exit is the last row.
     std::vector<std::pair<int, int>> rows;
     ASSERT_TRUE(DesktopSession::WaitFor([&] {
