@@ -18,39 +18,8 @@ faketime_lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
 programs=("$bin/qb_bench_bare_tray" "$bin/quietbell")
 
 source "$top/tools/desktop-session.sh"
+source "$top/bench/process-timing.sh"
 
-now_ns() { date +%s%N; }
-
-# The tray icon of a process: its viewable window of the tray's icon size.
-docked() {
-  local window
-  for window in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    xdotool getwindowgeometry "$window" 2>/dev/null | grep -q 'Geometry: 24x24' && return 0
-  done
-  return 1
-}
-
-stop() {
-  kill "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-}
-
-# Milliseconds from start to the docked icon.
-start_time_ms() {
-  local begin pid
-  begin=$(now_ns)
-  "$1" >>"$work/programs.log" 2>&1 &
-  pid=$!
-  until docked "$pid"; do
-    kill -0 "$pid" 2>/dev/null || { echo "$1 ended before its icon docked" >&2; exit 1; }
-  done
-  echo $((($(now_ns) - begin) / 1000000))
-  stop "$pid"
-}
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
 start_desktop 1280x800 TS

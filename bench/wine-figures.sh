@@ -17,18 +17,7 @@ memory_seconds=${MEMORY_SECONDS:-60}
 installer=$(ls "$windows_build"/quietbell-*-setup.exe | head -n1)
 
 source "$top/tools/desktop-session.sh"
-
-now_ns() { date +%s%N; }
-rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
-
-# The Linux program's tray icon: its viewable window of the tray's icon size.
-linux_docked() {
-  local window
-  for window in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    xdotool getwindowgeometry "$window" 2>/dev/null | grep -q 'Geometry: 24x24' && return 0
-  done
-  return 1
-}
+source "$top/bench/process-timing.sh"
 
 # Wine's explorer embeds a Windows program's icon in the tray: its windows inside tint2's. One
 # xwininfo was seen to hang while Wine's windows changed; the next look answers.
@@ -39,24 +28,6 @@ wine_icons() {
 
 wine_docked() {
   [[ -n "$(wine_icons)" ]]
-}
-
-stop() {
-  kill "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-}
-
-# Milliseconds from start to the docked icon.
-linux_start_ms() {
-  local begin pid
-  begin=$(now_ns)
-  "$linux_program" >>"$work/linux.log" 2>&1 &
-  pid=$!
-  until linux_docked "$pid"; do
-    kill -0 "$pid" 2>/dev/null || { echo "the Linux program ended before its icon docked" >&2; exit 1; }
-  done
-  echo $((($(now_ns) - begin) / 1000000))
-  stop "$pid"
 }
 
 # Milliseconds from start to the docked icon of the program that stays running (wine_pid);
@@ -73,7 +44,6 @@ wine_start_ms() {
   echo $((($(now_ns) - begin) / 1000000)) >"$work/wine.times"
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 start_desktop 1280x800 TS
 export WINEPREFIX=$work/wine WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
@@ -87,10 +57,10 @@ program_path="C:\\Program Files\\Quietbell\\quietbell.exe"
 echo "desktop $DISPLAY: Xvfb + openbox + tint2; $runs starts each after a warm-up, idle $memory_seconds s"
 echo "installed $(basename "$installer") into a fresh prefix"
 
-linux_start_ms >/dev/null
+start_time_ms "$linux_program" >/dev/null
 : >"$work/linux.times"
 for ((run = 0; run < runs; ++run)); do
-  linux_start_ms >>"$work/linux.times"
+  start_time_ms "$linux_program" >>"$work/linux.times"
 done
 # The first start in the fresh prefix, with Wine's explorer starting too, as at login.
 wine_start_ms
