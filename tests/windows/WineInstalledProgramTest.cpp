@@ -371,13 +371,16 @@ protected:
         return wine->RegistryValues(key);
     }
 
-    // A choice of the user's, which installing and uninstalling must leave alone.
-    static bool StoreUsersInterval() {
+    // A preference written from outside the program, as another writer would.
+    static bool StorePreference(const char* name, int value) {
         return desktop
-                   ->Run({"wine", "reg", "add", kPreferencesKey.toStdString(), "/v",
-                          "Popup Mirel Interval", "/t", "REG_DWORD", "/d", "7", "/f"})
+                   ->Run({"wine", "reg", "add", kPreferencesKey.toStdString(), "/v", name, "/t",
+                          "REG_DWORD", "/d", std::to_string(value), "/f"})
                    .exitCode == 0;
     }
+
+    // A choice of the user's, which installing and uninstalling must leave alone.
+    static bool StoreUsersInterval() { return StorePreference("Popup Mirel Interval", 7); }
     static inline const QString kUsersInterval = "0x7";
 
     static void Record(const char* name, double value) {
@@ -523,6 +526,22 @@ TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferences
         EXPECT_EQ(preferences->at(name).type, "REG_DWORD") << name;
     }
     EXPECT_EQ(preferences->size(), 8u);
+}
+
+// Wine ends its session as Windows does, with the session's end messages to every window: the
+// program puts its place in the phrase list back over another writer's, and ends.
+TEST_F(WineInstalledProgramTest, TheEndOfTheSessionSavesThePlaceAndEndsTheProgram) {
+    ChildProcess& program = Program();
+    ASSERT_TRUE(DesktopSession::WaitFor([] { return DockedIcon().has_value(); }, kStartDeadline));
+    ASSERT_TRUE(StorePreference("Popup Mirel Index", 200));
+    // What wineboot answers itself does not matter here; what the program did does.
+    desktop->Run({"wineboot", "--end-session", "--shutdown"});
+    ASSERT_TRUE(program.WaitForExit(30s));
+    EXPECT_EQ(program.ExitCode(), 0);
+    const auto preferences = Registry(kPreferencesKey);
+    ASSERT_TRUE(preferences.has_value());
+    // A fresh prefix's place is at the start of the list, far from 200 (0xc8).
+    EXPECT_NE(preferences->at("Popup Mirel Index").data, "0xc8");
 }
 
 // An update installs over the installed program: its files anew, the user's choices kept.
