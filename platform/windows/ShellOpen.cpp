@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 namespace platform {

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include "platform/WorkAreaLayout.h"

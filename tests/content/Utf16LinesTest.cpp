@@ -172,9 +172,10 @@ TEST_P(Utf16LinesFailureTest, ReportsWhyNothingWasRead) {
     EXPECT_TRUE(read.lines.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, Utf16LinesFailureTest, testing::ValuesIn(FailureCases()),
-    [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Files, Utf16LinesFailureTest, testing::ValuesIn(FailureCases()),
+                         [](const testing::TestParamInfo<FailureCase>& info) {
+                             return info.param.name;
+                         });
 
 TEST(Utf16LinesLimits, ALongLineWithinTheFileLimitIsReadOnceAndCut) {
     testdata::TempDataFolder data;

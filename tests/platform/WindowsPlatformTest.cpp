@@ -26,8 +26,8 @@ using State = SingleInstanceLock::State;
 class PipeServer {
 public:
     explicit PipeServer(const wchar_t* name)
-        : m_handle(CreateNamedPipeW(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0,
-                                    nullptr)) {}
+        : m_handle(
+              CreateNamedPipeW(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr)) {}
     ~PipeServer() {
         if (m_handle != INVALID_HANDLE_VALUE)
             CloseHandle(m_handle);
@@ -74,22 +74,19 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OpenCase{"RegularFile", [](const QTemporaryDir& d) { return d.filePath("text.txt"); },
                  true},
-        OpenCase{"WindowsSeparators",
-                 [](const QTemporaryDir& d) {
-                     return QDir::toNativeSeparators(d.filePath("text.txt"));
-                 },
-                 true},
-        OpenCase{"Missing", [](const QTemporaryDir& d) { return d.filePath("gone.txt"); },
-                 false},
+        OpenCase{
+            "WindowsSeparators",
+            [](const QTemporaryDir& d) { return QDir::toNativeSeparators(d.filePath("text.txt")); },
+            true},
+        OpenCase{"Missing", [](const QTemporaryDir& d) { return d.filePath("gone.txt"); }, false},
         OpenCase{"Folder", [](const QTemporaryDir& d) { return d.path(); }, false},
         // Device names are devices in every folder.
         OpenCase{"NulDevice", [](const QTemporaryDir& d) { return d.filePath("NUL"); }, false},
         OpenCase{"Console", [](const QTemporaryDir&) { return QStringLiteral("CONIN$"); }, false},
-        OpenCase{"NamedPipe",
-                 [](const QTemporaryDir&) {
-                     return QStringLiteral("\\\\.\\pipe\\quietbell-test-pipe");
-                 },
-                 false}),
+        OpenCase{
+            "NamedPipe",
+            [](const QTemporaryDir&) { return QStringLiteral("\\\\.\\pipe\\quietbell-test-pipe"); },
+            false}),
     [](const testing::TestParamInfo<OpenCase>& info) { return info.param.name; });
 
 constexpr const char* kGuardName = "com.brindlewax.mirel.Singlton.test";
@@ -150,7 +147,7 @@ std::optional<std::optional<QString>> HtmlHandlerCommand() {
 TEST(HtmlHandler, IsTheOpenCommandOfTheClassThatHtmFilesBelongTo) {
     ClassesRootValue type(L".htm", L"QuietbellTestPage");
     ClassesRootValue command(L"QuietbellTestPage\\shell\\open\\command",
-                         L"\"C:\\Program Files\\Browser\\run.exe\" -nohome \"%1\"");
+                             L"\"C:\\Program Files\\Browser\\run.exe\" -nohome \"%1\"");
     const auto answer = HtmlHandlerCommand();
     ASSERT_TRUE(answer.has_value()) << "no answer from the event loop";
     EXPECT_EQ(*answer, QString("\"C:\\Program Files\\Browser\\run.exe\" -nohome \"%1\""));
