@@ -50,9 +50,12 @@ bool CReminderApp::InitInstance() {
     QObject::connect(&termination, &platform::TerminationSignals::received, &dlg, &QWidget::close);
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &dlg,
                      &CReminderDlg::SaveRotationPosition);
-    // A lost display ends the process through exit(), past the window's destructor. Made
-    // after the window, so that the objects the window brought into being are still there.
-    platform::ExitRelease onLostDisplay([&dlg] { dlg.EndRun(); });
+    // A lost display ends the process through exit() at any moment, past the window's
+    // destructor or in the middle of it, with the thread's storage already gone: only the
+    // place is kept then, and no window is touched. Armed after the window was made, so
+    // that the settings' own objects were made before the guard and are still there when
+    // it runs; it stays armed until the application object is gone.
+    m_exitRelease.emplace(&CReminderDlg::SaveRotationPosition);
     dlg.DoModal();
     return false;
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "platform/ExitRelease.h"
 #include "platform/SingleInstanceLock.h"
 
 #include <memory>
+#include <optional>
 
 // The program's one application object: the single-instance guard, the settings area,
-// and the main window's run. The process ends when the main window closes.
+// and the main window's run. The process ends when the main window closes. Made before the
+// QApplication and gone after it, so that a display lost while the window or the
+// QApplication goes still ends the process through its exit guard.
 class CReminderApp {
 public:
     // The name of the settings file and the caption of messages, whatever the executable
@@ -25,4 +29,5 @@ public:
 
 private:
     std::unique_ptr<platform::SingleInstanceLock> m_hInstanceMutex;
+    std::optional<platform::ExitRelease> m_exitRelease;
 };

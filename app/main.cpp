@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
     if (!platform::PrepareDisplayPlatform())
         return 1;
     QCoreApplication::setApplicationName(QString::fromLatin1(CReminderApp::kApplicationName));
-    QApplication app(argc, argv);
     CReminderApp reminder;
+    QApplication app(argc, argv);
     reminder.InitInstance();
     return 0;
 }

@@ -39,10 +39,6 @@ CReminderDlg::CReminderDlg()
 }
 
 CReminderDlg::~CReminderDlg() {
-    EndRun();
-}
-
-void CReminderDlg::EndRun() {
     SaveRotationPosition();
     ReleaseSingletons();
 }
@@ -80,8 +76,9 @@ bool CReminderDlg::OnInitDialog() {
     // Qt opens this menu on a right click in an XEmbed tray and exports it over DBusMenu to a
     // StatusNotifierItem host; it is set before the icon shows, so the item has it at once.
     m_trayIcon.setContextMenu(&m_trayMenu);
-    TrayNotify(TrayRequest::Add, kMessage | kIcon | kTip, QString());
-    RefreshTrayTip();
+    // The icon comes with its date: a tray that is told of a new tip right after the icon
+    // was added (Wine's) may leave the icon where the pointer cannot reach it.
+    TrayNotify(TrayRequest::Add, kMessage | kIcon | kTip, CurrentTrayTip());
     return true;
 }
 
@@ -111,9 +108,12 @@ void CReminderDlg::OnTimer() {
     }
 }
 
+QString CReminderDlg::CurrentTrayTip() {
+    return traytip::Compose(CHijriCalendar::Instance()->GetAdjustedDate());
+}
+
 void CReminderDlg::RefreshTrayTip() {
-    TrayNotify(TrayRequest::Modify, kIcon | kTip,
-               traytip::Compose(CHijriCalendar::Instance()->GetAdjustedDate()));
+    TrayNotify(TrayRequest::Modify, kIcon | kTip, CurrentTrayTip());
 }
 
 void CReminderDlg::TrayNotify(TrayRequest request, int flags, const QString& tip) {

@@ -39,6 +39,7 @@ public:
     bool OnInitDialog();
     void OnTimer();
     void RefreshTrayTip();
+    static QString CurrentTrayTip();
     void ShowPreferences();
     void ShowAbout();
     // true when the command was handled here.
@@ -47,12 +48,10 @@ public:
     void OnContextMenu(const QPoint& screenPoint);
     void HideToTray();
     // Keeps the rotation position when it moved since it was last kept: after each reminder
-    // and re-show, at a session end and at the end of the run.
-    void SaveRotationPosition();
-    // Saves the position and releases the process-wide objects. The destructor calls it, and
-    // so does an end of the process that never reaches the destructor; the second call finds
-    // nothing left to do.
-    void EndRun();
+    // and re-show, at a session end, at the end of the run and at an end of the process that
+    // never reaches the destructor. It touches no window, so it is safe at any moment of the
+    // run and after the window is gone (then there is nothing to keep).
+    static void SaveRotationPosition();
 
     // Whether the desktop has a system tray now; Qt's own answer unless a test sets one.
     void SetTrayProbe(std::function<bool()> probe) { m_trayAvailable = std::move(probe); }

@@ -54,9 +54,6 @@ const QString kPreferencesKey = "HKCU\\Software\\Brindlewax\\quietbell\\Preferen
 constexpr int kProgramRunning = 2;
 // The popup's text stands this far inside its skin on every side.
 constexpr int kTextMargin = 30;
-// Starts of the program until its icon stays where the pointer reaches it (see
-// IconThatTakesThePointer).
-constexpr int kStartsForAnIconInItsSlot = 5;
 // Wine programs start slowly, the more so on a busy machine.
 constexpr std::chrono::milliseconds kStartDeadline = 60s;
 
@@ -223,55 +220,37 @@ protected:
         return false;
     }
 
-    // The program's icon in its slot, where the pointer reaches it. Wine 8 sometimes moves the
-    // X window of an icon it has just embedded to the icon's screen place counted from the
-    // slot's corner, far outside the slot, when the program changes the icon right after
-    // adding it (as this program sets its tooltip): tint2 still draws the icon, but the pointer
-    // no longer reaches it. A stand-in that only adds its icon never meets this; one that
-    // changes its tip right after does. The program is then started again, a few times.
+    // The program's icon in its slot, where the pointer reaches it, and staying there: an
+    // icon whose X window Wine moved out of its slot is still drawn by tint2, but the pointer
+    // no longer reaches it.
     static std::optional<Window> IconThatTakesThePointer() {
-        for (int start = 0; start < kStartsForAnIconInItsSlot; ++start) {
-            Program();
-            std::optional<Window> icon;
-            if (!DesktopSession::WaitFor([&] { return (icon = DockedIcon()).has_value(); },
-                                         kStartDeadline))
-                return std::nullopt;
-            // The move comes with the change, shortly after the icon docks.
-            std::optional<std::chrono::steady_clock::time_point> inSlotSince;
-            const bool stays = DesktopSession::WaitFor([&] {
-                icon = DockedIcon();
-                if (!icon || !InItsSlot(*icon))
-                    return false;
-                const auto now = std::chrono::steady_clock::now();
-                inSlotSince = inSlotSince.value_or(now);
-                return now - *inSlotSince >= 2s;
-            });
-            if (stays)
-                return icon;
-            std::printf("the icon's window left its slot (%d,%d); starting the program again\n",
+        Program();
+        std::optional<Window> icon;
+        if (!DesktopSession::WaitFor([&] { return (icon = DockedIcon()).has_value(); },
+                                     kStartDeadline))
+            return std::nullopt;
+        std::optional<std::chrono::steady_clock::time_point> inSlotSince;
+        const bool stays = DesktopSession::WaitFor([&] {
+            icon = DockedIcon();
+            if (!icon || !InItsSlot(*icon)) {
+                inSlotSince.reset();
+                return false;
+            }
+            const auto now = std::chrono::steady_clock::now();
+            inSlotSince = inSlotSince.value_or(now);
+            return now - *inSlotSince >= 2s;
+        });
+        if (!stays)
+            std::printf("the icon's window is not in its slot (%d,%d)\n",
                         icon ? icon->geometry.x() : -1, icon ? icon->geometry.y() : -1);
-            program->Stop();
-            DesktopSession::WaitFor([] { return !DockedIcon().has_value(); });
-        }
-        return std::nullopt;
+        return stays ? icon : std::nullopt;
     }
 
-    // What the pointer raises on the icon (its tip, its menu), starting the program again while
-    // the icon does not answer: besides the move above, Wine sometimes leaves an icon in its
-    // slot that the pointer still does not reach.
+    // What the pointer raises on the icon of the program's first start (its tip, its menu).
     static std::optional<Window> FromTheIcon(
         const std::function<std::optional<Window>(const Window& icon)>& raise) {
-        for (int start = 0; start < kStartsForAnIconInItsSlot; ++start) {
-            const std::optional<Window> icon = IconThatTakesThePointer();
-            if (!icon)
-                return std::nullopt;
-            if (std::optional<Window> raised = raise(*icon))
-                return raised;
-            std::printf("the icon did not answer the pointer; starting the program again\n");
-            program->Stop();
-            DesktopSession::WaitFor([] { return !DockedIcon().has_value(); });
-        }
-        return std::nullopt;
+        const std::optional<Window> icon = IconThatTakesThePointer();
+        return icon ? raise(*icon) : std::nullopt;
     }
 
     // The tray menu: the program's new window near the icon after a right click.
@@ -379,6 +358,19 @@ protected:
                    .exitCode == 0;
     }
 
+    // Another writer's place in the phrase list over the program's while it runs; the end of
+    // the run must put the program's own back. Returns the program's place, as stored before.
+    static std::optional<QString> OverwriteThePlace() {
+        const auto stored = Registry(kPreferencesKey);
+        if (!stored || stored->count(kPlace) == 0 || stored->at(kPlace).data == kOtherWritersPlace)
+            return std::nullopt;
+        if (!StorePreference(kPlace, 200))
+            return std::nullopt;
+        return stored->at(kPlace).data;
+    }
+    static constexpr const char* kPlace = "Popup Mirel Index";
+    static inline const QString kOtherWritersPlace = "0xc8";
+
     // A choice of the user's, which installing and uninstalling must leave alone.
     static bool StoreUsersInterval() { return StorePreference("Popup Mirel Interval", 7); }
     static inline const QString kUsersInterval = "0x7";
@@ -440,7 +432,12 @@ TEST_F(WineInstalledProgramTest, StartupPhraseRisesBottomRightAboveThePanelAndTh
     for (const QRect& panel : desktop->PanelGeometries())
         EXPECT_LT(popup->geometry.bottom(), panel.top());
 
-    ASSERT_TRUE(DesktopSession::WaitFor([&] { return look() || docked; }, kStartDeadline))
+    ASSERT_TRUE(DesktopSession::WaitFor(
+        [&] {
+            look();
+            return docked.has_value();
+        },
+        kStartDeadline))
         << "no icon in the panel";
     Record("seconds_to_docked_icon", *docked);
     EXPECT_TRUE(program.Running());
@@ -513,12 +510,15 @@ TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferences
     })) << rows.size()
         << " rows in the menu";
     const int exitRow = (rows.back().first + rows.back().second) / 2;
+    const std::optional<QString> place = OverwriteThePlace();
+    ASSERT_TRUE(place.has_value());
     ASSERT_TRUE(desktop->Click(QPoint(menu->geometry.center().x(), exitRow)));
     ASSERT_TRUE(program.WaitForExit(30s));
     EXPECT_EQ(program.ExitCode(), 0);
     EXPECT_TRUE(DesktopSession::WaitFor([] { return !DockedIcon().has_value(); }));
     const auto preferences = Registry(kPreferencesKey);
     ASSERT_TRUE(preferences.has_value()) << "no preferences in the registry";
+    EXPECT_EQ(preferences->at(kPlace).data, *place) << "Exit did not save the place";
     for (const char* name : {"Bring Window To Top", "Hide when minimized", "Enable Popup Mirel",
                              "Popup Mirel Interval", "Popup Mirel Font Size", "Hijri Date Adjust",
                              "Popup Mirel Index", "Arabic Interface"}) {
@@ -533,15 +533,15 @@ TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferences
 TEST_F(WineInstalledProgramTest, TheEndOfTheSessionSavesThePlaceAndEndsTheProgram) {
     ChildProcess& program = Program();
     ASSERT_TRUE(DesktopSession::WaitFor([] { return DockedIcon().has_value(); }, kStartDeadline));
-    ASSERT_TRUE(StorePreference("Popup Mirel Index", 200));
+    const std::optional<QString> place = OverwriteThePlace();
+    ASSERT_TRUE(place.has_value());
     // What wineboot answers itself does not matter here; what the program did does.
     desktop->Run({"wineboot", "--end-session", "--shutdown"});
     ASSERT_TRUE(program.WaitForExit(30s));
     EXPECT_EQ(program.ExitCode(), 0);
     const auto preferences = Registry(kPreferencesKey);
     ASSERT_TRUE(preferences.has_value());
-    // A fresh prefix's place is at the start of the list, far from 200 (0xc8).
-    EXPECT_NE(preferences->at("Popup Mirel Index").data, "0xc8");
+    EXPECT_EQ(preferences->at(kPlace).data, *place);
 }
 
 // An update installs over the installed program: its files anew, the user's choices kept.

@@ -1,0 +1,195 @@
+// The ways a session takes the program down with it: the X server gone at any moment of the
+// start, and a logout, where SIGTERM reaches the program while the X server and the session's
+// buses end at the same moment. Each run has a desktop of its own, since the run ends it. The
+// program must end with a status, never on a signal, and keep its place in the phrase list.
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DbusDaemon.h"
+#include "DesktopSession.h"
+#include "QuietbellProgram.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kPlace = "Popup Mirel Index";
+constexpr int kStoredPlace = 7;
+// What another writer leaves in the file while the program runs; the end of the run must put
+// the program's own place back over it.
+constexpr int kOtherWritersPlace = 99;
+
+// The accessibility bus of a desktop whose screen reader is on: the launcher on the session's
+// bus starts the bus the program's accessible objects live on.
+class AccessibilityBus {
+public:
+    bool Start(const DesktopSession& desktop, const std::string& sessionBus) {
+        environment = desktop.Environment();
+        environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + sessionBus);
+        launcher = ChildProcess::Start({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"},
+                                       environment, (desktop.Home() + "/a11y.log").toStdString());
+        return DesktopSession::WaitFor([&] { return !Address().empty(); });
+    }
+
+    // Whether the registry lists an application: the program has joined the bus.
+    bool HasApplication() const {
+        const ChildProcess::Result count = ChildProcess::Run(
+            {"gdbus", "call", "--address", Address(), "-d", "org.a11y.atspi.Registry", "-o",
+             "/org/a11y/atspi/accessible/root", "-m", "org.freedesktop.DBus.Properties.Get",
+             "org.a11y.atspi.Accessible", "ChildCount"},
+            environment);
+        return count.exitCode == 0 && count.output.find("<0>") == std::string::npos;
+    }
+
+    // The launcher and the bus daemon it started end at once, as they do with the session.
+    void Kill() {
+        for (pid_t child : Children(launcher.Pid()))
+            kill(child, SIGKILL);
+        if (launcher.Running())
+            kill(launcher.Pid(), SIGKILL);
+        launcher.Stop();
+    }
+
+private:
+    std::string Address() const {
+        const ChildProcess::Result reply =
+            ChildProcess::Run({"gdbus", "call", "--session", "-d", "org.a11y.Bus", "-o",
+                               "/org/a11y/bus", "-m", "org.a11y.Bus.GetAddress"},
+                              environment);
+        // ('unix:path=...,guid=...',)
+        const size_t open = reply.output.find('\'');
+        const size_t close = reply.output.rfind('\'');
+        if (reply.exitCode != 0 || open == std::string::npos || close <= open)
+            return {};
+        return reply.output.substr(open + 1, close - open - 1);
+    }
+
+    static std::vector<pid_t> Children(pid_t parent) {
+        std::vector<pid_t> children;
+        for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+            bool isPid = false;
+            const pid_t pid = entry.toInt(&isPid);
+            QFile stat("/proc/" + entry + "/stat");
+            if (!isPid || !stat.open(QIODevice::ReadOnly))
+                continue;
+            // pid (name) state ppid ...: the name may hold spaces, so count from its end.
+            const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
+            if (fields.size() > 2 && fields[2].toInt() == parent)
+                children.push_back(pid);
+        }
+        return children;
+    }
+
+    ChildProcess::Strings environment;
+    ChildProcess launcher;
+};
+
+class WayOutTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!quietbell::FakeTimeInstalled())
+            GTEST_SKIP() << "faketime is not installed";
+    }
+
+    // A fresh desktop with the place stored.
+    void StartDesktop() {
+        desktop = std::make_unique<DesktopSession>();
+        ASSERT_TRUE(desktop->Start()) << desktop->Error();
+        Store(kStoredPlace);
+    }
+
+    ChildProcess StartProgram(const std::string& fakeTime,
+                              const ChildProcess::Strings& extra = {}) const {
+        ChildProcess::Strings environment = desktop->Environment();
+        environment.insert(environment.end(), extra.begin(), extra.end());
+        return quietbell::Start(environment, (desktop->Home() + "/quietbell.log").toStdString(),
+                                fakeTime);
+    }
+
+    QVariant Stored() const { return quietbell::Stored(desktop->Home() + "/.config", kPlace); }
+    void Store(int place) const { quietbell::Store(desktop->Home() + "/.config", kPlace, place); }
+
+    // The program ended by itself with a status; a signal or a hang fails.
+    static void ExpectEndedWithAStatus(ChildProcess& program) {
+        ASSERT_TRUE(program.WaitForExit(15s)) << "still running after its display went";
+        EXPECT_GE(program.ExitCode(), 0) << "ended by a signal";
+    }
+
+    std::unique_ptr<DesktopSession> desktop;
+};
+
+// The display goes while the program starts: before its first window, and at moments over the
+// two seconds of its start picture, while the icon docks and the start-up phrase rises (a
+// session that ends right after login). The start-up phrase does not move the place.
+TEST_F(WayOutTest, DisplayLostAtAnyMomentOfTheStartEndsWithAStatusAndKeepsThePlace) {
+    struct Moment {
+        bool afterThePicture;  // counted from the start picture on the screen, else the start
+        std::chrono::milliseconds delay;
+    };
+    std::vector<Moment> moments = {{false, 0ms}, {false, 100ms}};
+    for (auto delay = 0ms; delay <= 2100ms; delay += 150ms)
+        moments.push_back({true, delay});
+    for (const Moment& moment : moments) {
+        SCOPED_TRACE(testing::Message() << "display lost " << moment.delay.count() << " ms after "
+                                        << (moment.afterThePicture ? "the picture" : "the start"));
+        StartDesktop();
+        ChildProcess program = StartProgram(quietbell::kDefaultFakeTime);
+        if (moment.afterThePicture) {
+            ASSERT_TRUE(DesktopSession::WaitFor(
+                [&] { return !desktop->FindWindows("^Quietbell$").empty(); }));
+        }
+        std::this_thread::sleep_for(moment.delay);
+        desktop->KillServer();
+        ExpectEndedWithAStatus(program);
+        EXPECT_EQ(Stored(), QVariant(kStoredPlace));
+    }
+}
+
+// A logout after a reminder moved the place on: SIGTERM, the X server and the session's buses
+// all end at once, with and without the accessibility bus that a screen reader brings.
+TEST_F(WayOutTest, LogoutWhileTheDisplayAndBusesGoEndsWithAStatusAndSavesThePlace) {
+    for (const bool screenReader : {false, true}) {
+        for (int run = 0; run < 4; ++run) {
+            SCOPED_TRACE(testing::Message() << (screenReader ? "with" : "without")
+                                            << " the accessibility bus, run " << run);
+            StartDesktop();
+            DbusDaemon bus;
+            ASSERT_TRUE(bus.Start((desktop->Home() + "/bus").toStdString(),
+                                  desktop->Environment(),
+                                  (desktop->Home() + "/dbus.log").toStdString()));
+            AccessibilityBus accessibility;
+            ChildProcess::Strings extra = {"DBUS_SESSION_BUS_ADDRESS=" + bus.Address()};
+            if (screenReader) {
+                ASSERT_TRUE(accessibility.Start(*desktop, bus.Address()));
+                extra.push_back("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1");
+            }
+            // The reminder of 10:10:00 comes a few seconds after the start.
+            ChildProcess program = StartProgram("2024-03-14 10:09:52", extra);
+            ASSERT_TRUE(DesktopSession::WaitFor(
+                [&] { return Stored() == QVariant(kStoredPlace + 1); }, 20s));
+            if (screenReader) {
+                ASSERT_TRUE(DesktopSession::WaitFor([&] { return accessibility.HasApplication(); }));
+            }
+            Store(kOtherWritersPlace);
+
+            kill(program.Pid(), SIGTERM);
+            desktop->KillServer();
+            accessibility.Kill();
+            bus.Stop();
+            ExpectEndedWithAStatus(program);
+            EXPECT_EQ(Stored(), QVariant(kStoredPlace + 1));
+        }
+    }
+}
+
+}  // namespace
