@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "ModalDeadline.h"
+
 namespace {
 
 constexpr int kPhraseSum = 982543;
@@ -214,6 +216,7 @@ TEST_F(ReminderDlgTest, EachMoveOfThePositionIsWrittenAtOnceAndOnlyThen) {
 
 // The picture's hide on the second tick waits while a menu is open on it.
 TEST_F(ReminderDlgTest, AnOpenMenuKeepsThePictureUntilItCloses) {
+    const ModalDeadline deadline;
     CReminderDlg dlg;
     dlg.SetTrayProbe([] { return true; });
     dlg.OnInitDialog();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
+#include <string>
 #include <utility>
 
 // A file descriptor owned by the object, closed however the test ends.
@@ -26,3 +29,8 @@ public:
 private:
     int fd = -1;
 };
+
+// Reads fd until every writer has closed its end, for at most timeout; nothing when the time
+// ran out first or reading failed. fd may be non-blocking: a FIFO opened without waiting for
+// a writer counts as open until a writer has come and gone.
+std::optional<std::string> ReadUntilClosed(int fd, std::chrono::milliseconds timeout);
