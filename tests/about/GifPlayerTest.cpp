@@ -16,6 +16,8 @@
 #include <functional>
 #include <future>
 
+#include "SpecialFiles.h"
+
 namespace {
 
 const QRgb kRed = qRgb(255, 0, 0);
@@ -162,7 +164,10 @@ TEST(GifPlayerFile, OnlyARegularFileOrALinkToOneIsRead) {
     const QString pipe = dir.filePath("pipe.gif");
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     CGifPlayer player;
-    EXPECT_FALSE(player.LoadFile(pipe));
+    {
+        const specialfiles::PipeWaitDeadline pipeWaits(dir.path());
+        EXPECT_FALSE(player.LoadFile(pipe));
+    }
 
     QFile file(dir.filePath("real.gif"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -228,27 +233,27 @@ TEST_F(SteppedPlayer, DisposalMethodsAndWrapAround) {
     ASSERT_TRUE(m_player->LoadMemory(DisposalFrames()));
     m_player->Play();
 
-    m_event->AwaitWait(1);
+    ASSERT_TRUE(m_event->AwaitWait(1));
     EXPECT_EQ(Pixel(0, 0), kRed);
     EXPECT_EQ(Pixel(3, 0), kMenu) << "the surface starts in the menu colour";
 
     m_event->Step();
-    m_event->AwaitWait(2);
+    ASSERT_TRUE(m_event->AwaitWait(2));
     EXPECT_EQ(Pixel(1, 1), kBlue);
 
     m_event->Step();
-    m_event->AwaitWait(3);
+    ASSERT_TRUE(m_event->AwaitWait(3));
     EXPECT_EQ(Pixel(1, 1), kRed) << "method 3 restores exactly the area under the frame";
     EXPECT_EQ(Pixel(0, 0), kGreen);
     EXPECT_EQ(Pixel(0, 1), kRed) << "method 1 leaves the frame under the next one";
 
     m_event->Step();
-    m_event->AwaitWait(4);
+    ASSERT_TRUE(m_event->AwaitWait(4));
     EXPECT_EQ(Pixel(0, 0), kFace) << "method 2 fills with the button face";
     EXPECT_EQ(Pixel(2, 0), kWhite);
 
     m_event->Step();
-    m_event->AwaitWait(5);
+    ASSERT_TRUE(m_event->AwaitWait(5));
     EXPECT_EQ(m_player->ShownFrame(), 0);
     EXPECT_EQ(Pixel(3, 0), kFace) << "the wrap-around fills the whole surface";
     EXPECT_EQ(Pixel(2, 0), kRed);
@@ -263,9 +268,9 @@ TEST_F(SteppedPlayer, TransparentPixelsAndFramesOffTheScreenDrawAsDecoded) {
     gif.GraphicControl(10, 1, 3).Image(QRect(2, 1, 3, 3), {1, 3, 1, 3, 1, 1, 1, 1, 1});
     ASSERT_TRUE(m_player->LoadMemory(gif.Bytes()));
     m_player->Play();
-    m_event->AwaitWait(1);
+    ASSERT_TRUE(m_event->AwaitWait(1));
     m_event->Step();
-    m_event->AwaitWait(2);
+    ASSERT_TRUE(m_event->AwaitWait(2));
     EXPECT_EQ(Pixel(2, 1), kBlue);
     EXPECT_EQ(Pixel(3, 1), kRed) << "a transparent pixel leaves the frame under it";
     EXPECT_EQ(Pixel(2, 2), kRed);
@@ -276,20 +281,20 @@ TEST_F(SteppedPlayer, TransparentPixelsAndFramesOffTheScreenDrawAsDecoded) {
 TEST_F(SteppedPlayer, StopThenPlayResumesAtTheFrameOnShow) {
     ASSERT_TRUE(m_player->LoadMemory(DisposalFrames()));
     m_player->Play();
-    m_event->AwaitWait(1);
+    ASSERT_TRUE(m_event->AwaitWait(1));
     m_event->Step();
-    m_event->AwaitWait(2);
+    ASSERT_TRUE(m_event->AwaitWait(2));
     m_player->StopAnimation();
     EXPECT_FALSE(m_player->IsAnimating());
     EXPECT_EQ(m_player->ShownFrame(), 1);
     EXPECT_EQ(Pixel(1, 1), kBlue);
 
     m_player->Play();
-    m_event->AwaitWait(3);
+    ASSERT_TRUE(m_event->AwaitWait(3));
     EXPECT_EQ(m_player->ShownFrame(), 1);
     EXPECT_EQ(Pixel(1, 1), kBlue) << "the frame on show is disposed of, then drawn again";
     m_event->Step();
-    m_event->AwaitWait(4);
+    ASSERT_TRUE(m_event->AwaitWait(4));
     EXPECT_EQ(m_player->ShownFrame(), 2);
     EXPECT_EQ(Pixel(1, 1), kRed) << "its saved area came back when it was disposed of";
 }
@@ -302,17 +307,17 @@ TEST_F(SteppedPlayer, WaitsFollowTheFrameDelays) {
     ASSERT_TRUE(m_player->LoadMemory(gif.Bytes()));
     m_player->Play();
     for (std::size_t wait = 1; wait < 5; ++wait) {
-        m_event->AwaitWait(wait);
+        ASSERT_TRUE(m_event->AwaitWait(wait));
         m_event->Step();
     }
-    m_event->AwaitWait(5);
+    ASSERT_TRUE(m_event->AwaitWait(5));
     EXPECT_EQ(m_event->Waits(), (std::vector<long long>{100, 100, 50, 1000, 0xFFFFFFF6}));
 }
 
 TEST_F(SteppedPlayer, DestroyingWhileAnimatingJoinsTheThreadFirst) {
     ASSERT_TRUE(m_player->LoadMemory(DisposalFrames()));
     m_player->Play();
-    m_event->AwaitWait(1);
+    ASSERT_TRUE(m_event->AwaitWait(1));
     std::future<void> destroyed = m_destroyed.get_future();
     m_player.reset();
     EXPECT_EQ(destroyed.wait_for(std::chrono::seconds(0)), std::future_status::ready)
@@ -333,7 +338,7 @@ TEST(GifAnimationStuckThread, NothingIsFreedUnderAThreadPastTheStopWait) {
     }
     animation.SetFrames(std::move(frames));
     animation.Start([] {});
-    stepped->AwaitWait(1);
+    ASSERT_TRUE(stepped->AwaitWait(1));
 
     animation.SetStopWait(std::chrono::milliseconds(0));
     animation.Stop();
@@ -343,7 +348,7 @@ TEST(GifAnimationStuckThread, NothingIsFreedUnderAThreadPastTheStopWait) {
     EXPECT_EQ(released.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
 
     stepped->Step();  // the thread wakes, sees the stop and ends, freeing its state
-    released.wait();
+    EXPECT_EQ(released.wait_for(std::chrono::seconds(20)), std::future_status::ready);
 }
 
 TEST(GifPlayerTruncation, EveryCutLoadsBounded) {

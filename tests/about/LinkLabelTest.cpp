@@ -14,12 +14,21 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <memory>
 
+#include "FileDescriptor.h"
+#include "ModalDeadline.h"
+#include "SpecialFiles.h"
+
 namespace {
+
+// How long a test waits for a stand-in program before it fails.
+constexpr int kDeadlineMs = 20000;
 
 // A target no shell may read as anything but text.
 const QString kHostileTarget = "https://quietbell.example.org/a b\"c';$(touch PWNED)`touch PWNED2`";
@@ -51,9 +60,13 @@ protected:
                QString("printf '%s\\0' \"$@\" > '%1'\nexit %2").arg(Record()).arg(status));
     }
     // The browser runs detached; it writes into a FIFO that the test reads, so the test
-    // waits for it without any timing.
+    // waits for it without any timing. The test holds the FIFO open for reading from here on,
+    // so that a browser the test does not wait for never waits on it either.
     void Browser(const QString& exec) {
-        mkfifo(Fifo().toLocal8Bit().constData(), 0600);
+        ASSERT_NO_FATAL_FAILURE(specialfiles::MakeNamedPipe(Fifo()));
+        m_browserRecord = FileDescriptor(
+            open(Fifo().toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        ASSERT_TRUE(m_browserRecord.Valid());
         Script("browser", QString("printf '%s\\0' \"$@\" > '%1'").arg(Fifo()));
         Script("xdg-mime", "echo quietbell-test-browser.desktop");
         std::ofstream(
@@ -64,31 +77,51 @@ protected:
     QString Record() const { return m_bin.path() + "/record"; }
     QString Fifo() const { return m_bin.path() + "/fifo"; }
 
-    static QStringList Arguments(const QString& path) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList arguments = QString::fromUtf8(file.readAll()).split(QChar(0));
+    static QStringList Arguments(const QByteArray& records) {
+        QStringList arguments = QString::fromUtf8(records).split(QChar(0));
         arguments.removeLast();
         return arguments;
+    }
+    static QStringList Arguments(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? Arguments(file.readAll()) : QStringList();
+    }
+    // What the browser was given; the test fails if no browser has written it in time.
+    QStringList BrowserArguments() const {
+        const std::optional<std::string> records =
+            ReadUntilClosed(m_browserRecord.Get(), std::chrono::milliseconds(kDeadlineMs));
+        EXPECT_TRUE(records.has_value()) << "no browser wrote its arguments";
+        return Arguments(QByteArray::fromStdString(records.value_or("")));
     }
 
     // A click returns at once; the opener's answer comes through the event loop.
     void Click(CLinkLabel& link) { QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(1, 1)); }
     static bool WaitForAnswer(const CLinkLabel& link) {
-        return QTest::qWaitFor([&] { return !link.IsOpening(); }, 20000);
+        return QTest::qWaitFor([&] { return !link.IsOpening(); }, kDeadlineMs);
     }
     // An opener that counts its starts, then waits until the test opens the gate, then exits
     // with the status.
     void GatedOpener(int status) {
-        mkfifo(Gate().toLocal8Bit().constData(), 0600);
+        ASSERT_NO_FATAL_FAILURE(specialfiles::MakeNamedPipe(Gate()));
         Script("xdg-open", QString("echo started >> '%1'\nread line < '%2'\necho ended >> '%1'\n"
                                    "exit %3")
                                .arg(Starts(), Gate())
                                .arg(status));
     }
-    // Lets every opener waiting at the gate go on.
-    void OpenGate() const { std::ofstream(Gate().toStdString()) << "go\n"; }
+    // Lets every opener waiting at the gate go on; fails the test if none comes to it in time.
+    void OpenGate() const {
+        // Opened without waiting, the gate has a writer only once an opener reads it.
+        FileDescriptor gate;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                gate = FileDescriptor(
+                    open(Gate().toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+                return gate.Valid();
+            },
+            kDeadlineMs))
+            << "no opener waits at the gate";
+        ASSERT_EQ(write(gate.Get(), "go\n", 3), 3);
+    }
     QStringList StartLog() const {
         QFile file(Starts());
         return file.open(QIODevice::ReadOnly)
@@ -109,6 +142,7 @@ protected:
     QByteArray m_oldPath;
     QByteArray m_oldDataHome;
     std::vector<platform::AppMessage> m_messages;
+    FileDescriptor m_browserRecord;
     CLinkLabel m_link;
 };
 
@@ -128,13 +162,13 @@ TEST_F(LinkOpening, OpenedTargetTurnsVisitedWithoutMessage) {
 
 TEST_F(LinkOpening, FallbackGetsTheTargetAsOneArgument) {
     Opener(3);
-    Browser("\"@BROWSER@\" --new-window \"%u\" --dropped");
+    ASSERT_NO_FATAL_FAILURE(Browser("\"@BROWSER@\" --new-window \"%u\" --dropped"));
     m_link.setText("link");
     m_link.SetTarget(kHostileTarget);
     m_link.PreSubclassWindow();
     Click(m_link);
     ASSERT_TRUE(WaitForAnswer(m_link));
-    EXPECT_EQ(Arguments(Fifo()), (QStringList{"--new-window", kHostileTarget}));
+    EXPECT_EQ(BrowserArguments(), (QStringList{"--new-window", kHostileTarget}));
     EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(m_link.IsOpened());
     EXPECT_TRUE(NothingElseStarted());
@@ -155,8 +189,9 @@ class LinkFailure : public LinkOpening, public testing::WithParamInterface<Failu
 
 TEST_P(LinkFailure, OneMessageWithTheReason) {
     Opener(GetParam().openerStatus);
-    if (GetParam().withBrowser)
-        Browser(GetParam().exec);
+    if (GetParam().withBrowser) {
+        ASSERT_NO_FATAL_FAILURE(Browser(GetParam().exec));
+    }
     m_link.setText("link");
     m_link.SetTarget("mailto:someone@example.org");
     m_link.PreSubclassWindow();
@@ -191,14 +226,14 @@ INSTANTIATE_TEST_SUITE_P(
 // The opener takes its time: the click returns, a second click meanwhile starts nothing, and
 // the one answer gives one message.
 TEST_F(LinkOpening, ASecondClickBeforeTheAnswerOpensNothingMore) {
-    GatedOpener(4);
+    ASSERT_NO_FATAL_FAILURE(GatedOpener(4));
     m_link.setText("link");
     m_link.PreSubclassWindow();
     Click(m_link);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 1; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 1; }, kDeadlineMs));
     EXPECT_TRUE(m_link.IsOpening());
     Click(m_link);
-    OpenGate();
+    ASSERT_NO_FATAL_FAILURE(OpenGate());
     ASSERT_TRUE(WaitForAnswer(m_link));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text,
@@ -208,25 +243,26 @@ TEST_F(LinkOpening, ASecondClickBeforeTheAnswerOpensNothingMore) {
 
     // The answer frees the link: the next click opens again.
     Click(m_link);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 3; }, 20000));
-    OpenGate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 3; }, kDeadlineMs));
+    ASSERT_NO_FATAL_FAILURE(OpenGate());
     ASSERT_TRUE(WaitForAnswer(m_link));
     EXPECT_EQ(m_messages.size(), 2u);
 }
 
 // The About box closes while the browser starts: the answer has nobody to go to.
 TEST_F(LinkOpening, ALinkGoneBeforeTheAnswerIsToldNothing) {
-    GatedOpener(4);
+    ASSERT_NO_FATAL_FAILURE(GatedOpener(4));
     auto link = std::make_unique<CLinkLabel>();
     link->setText("link");
     link->PreSubclassWindow();
     Click(*link);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 1; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StartLog().size() == 1; }, kDeadlineMs));
     link.reset();
-    OpenGate();
+    ASSERT_NO_FATAL_FAILURE(OpenGate());
     // The opener's process goes once its end has been handled.
     ASSERT_TRUE(QTest::qWaitFor(
-        [] { return QCoreApplication::instance()->findChildren<QProcess*>().isEmpty(); }, 20000));
+        [] { return QCoreApplication::instance()->findChildren<QProcess*>().isEmpty(); },
+        kDeadlineMs));
     EXPECT_TRUE(m_messages.empty());
 }
 
@@ -291,6 +327,7 @@ TEST(AboutBox, AnimatesItsPictureAndStopsOnDestruction) {
 }
 
 TEST(AboutBox, EscapeAndOkEndTheDialog) {
+    const ModalDeadline deadline;
     CAboutBox about;
     QTimer::singleShot(0, &about, [&] { QTest::keyClick(&about, Qt::Key_Escape); });
     EXPECT_EQ(about.exec(), QDialog::Rejected);

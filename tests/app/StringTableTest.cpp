@@ -6,10 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 #include <algorithm>
 #include <climits>
 
@@ -99,14 +95,14 @@ TEST(StringTableFile, MissingEmptyAFolderOrAPipeGivesAnEmptyTable) {
         // No writer: reading it would wait for ever.
         {"a named pipe",
          [](const testdata::TempDataFolder& d) {
-             mkfifo(QFile::encodeName(d.DataPath("resources.txt")).constData(), 0600);
+             specialfiles::MakeNamedPipe(d.DataPath("resources.txt"));
          }},
 #endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         testdata::TempDataFolder data;
-        c.make(data);
+        ASSERT_NO_FATAL_FAILURE(c.make(data));
         EXPECT_EQ(CStringTable::Instance()->GetString(130), "");
     }
 }

@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QtEndian>
 
+#include <gtest/gtest.h>
+
 namespace testdata {
 
 namespace {
@@ -31,6 +33,12 @@ QByteArray Utf16File(const std::vector<std::u16string>& lines) {
     return Utf16Units(units);
 }
 
+void SparseFile(const QString& path, qint64 size) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size))
+        << "no file of " << size << " bytes at " << path.toStdString();
+}
+
 TempDataFolder::TempDataFolder() {
     releaseSingletons();
     QDir(m_root.path()).mkpath("bin/Data");
@@ -48,8 +56,8 @@ QString TempDataFolder::DataPath(const QString& fileName) const {
 
 void TempDataFolder::Write(const QString& fileName, const QByteArray& bytes) const {
     QFile file(DataPath(fileName));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        << "not written: " << DataPath(fileName).toStdString();
 }
 
 ScopedApplicationName::ScopedApplicationName(const QString& name)

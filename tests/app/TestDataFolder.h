@@ -4,6 +4,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#ifndef _WIN32
+#include "SpecialFiles.h"
+#endif
+
 #include <string>
 #include <vector>
 
@@ -13,10 +17,13 @@ namespace testdata {
 QByteArray Utf16File(const std::vector<std::u16string>& lines);
 // Any 16-bit units as little-endian bytes, for files that break the format.
 QByteArray Utf16Units(const std::u16string& units);
+// A file of the given size that takes no room on the disk; the test fails if it is not made.
+void SparseFile(const QString& path, qint64 size);
 
 // A fresh executable folder with an empty "Data" folder beside the executable, in force
 // for the settings store for the lifetime of the object; the settings object and the
-// string table are released on both ends, so each reads the folder anew.
+// string table are released on both ends, so each reads the folder anew. A wait on a named
+// pipe in the Data folder fails the test at a deadline instead of hanging it.
 class TempDataFolder {
 public:
     TempDataFolder();
@@ -25,10 +32,14 @@ public:
     TempDataFolder& operator=(const TempDataFolder&) = delete;
 
     QString DataPath(const QString& fileName) const;
+    // Fails the test if the file is not written.
     void Write(const QString& fileName, const QByteArray& bytes) const;
 
 private:
     QTemporaryDir m_root;
+#ifndef _WIN32
+    specialfiles::PipeWaitDeadline m_pipeWaits{m_root.filePath("bin/Data")};
+#endif
 };
 
 // Gives each test its own settings file, by way of its own application name.

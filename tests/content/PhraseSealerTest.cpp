@@ -4,6 +4,9 @@
 #include "platform/CodePage1256.h"
 #include "tools/PhraseSealer.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -109,6 +112,15 @@ TEST(PhraseSealer, RefusesWhatItCannotClose) {
     EXPECT_TRUE(sealLast(nearTheSum(126, kSubhan + u" " + kAllah)).ok);
 }
 
+// Both drawings in a folder of their own that outlives the run, for a look at a failure.
+QString KeptForALook(const QImage& before, const QImage& after) {
+    QTemporaryDir folder(QDir::tempPath() + "/quietbell-sealed-drawings-XXXXXX");
+    folder.setAutoRemove(false);
+    before.save(folder.filePath("before.png"));
+    after.save(folder.filePath("after.png"));
+    return folder.path();
+}
+
 // Each phrase drawn before and after sealing, on both paths and at two font sizes, gives
 // the very same pixels: the filler draws nothing and moves nothing.
 TEST(PhraseSealer, SealedLinesDrawTheSamePixelsOnBothPaths) {
@@ -144,12 +156,10 @@ TEST(PhraseSealer, SealedLinesDrawTheSamePixelsOnBothPaths) {
                 const QImage after =
                     popuptext::Draw(CodePage1256::FromUtf16(result.line), path, tenths);
                 EXPECT_FALSE(popuptext::InkBounds(before).isEmpty());
-                if (before != after) {
-                    before.save(QString("/tmp/h13q/%1-%2-before.png").arg(c.name).arg(tenths));
-                    after.save(QString("/tmp/h13q/%1-%2-after.png").arg(c.name).arg(tenths));
-                }
-                EXPECT_TRUE(before == after)
-                    << (path == Path::Own ? "own path" : "system path") << " at " << tenths;
+                if (before != after)
+                    ADD_FAILURE() << (path == Path::Own ? "own path" : "system path") << " at "
+                                  << tenths << " draws otherwise after sealing; see "
+                                  << KeptForALook(before, after).toStdString();
             }
         }
     }

@@ -8,10 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 #include <climits>
 #include <string>
 #include <vector>
@@ -176,7 +172,7 @@ class PhraseStoreRefusedTest : public PhraseStoreTest,
                                public testing::WithParamInterface<RefusedCase> {};
 
 TEST_P(PhraseStoreRefusedTest, IsDisabledAndShowsNothing) {
-    GetParam().make(m_data);
+    ASSERT_NO_FATAL_FAILURE(GetParam().make(m_data));
     CPhraseStore* store = CPhraseStore::Instance();
     store->m_nCurrent = 0;
     EXPECT_EQ(m_messages, GetParam().messages);
@@ -198,12 +194,6 @@ QByteArray swapped(QByteArray bytes) {
     return bytes;
 }
 
-void sparse(const testdata::TempDataFolder& data, qint64 size) {
-    QFile file(data.DataPath("mirel.txt"));
-    if (file.open(QIODevice::WriteOnly))
-        file.resize(size);
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Files, PhraseStoreRefusedTest,
     testing::Values(
@@ -216,12 +206,14 @@ INSTANTIATE_TEST_SUITE_P(
         // No writer ever comes: the start must not wait on it.
         RefusedCase{"NamedPipe",
                     [](const testdata::TempDataFolder& d) {
-                        mkfifo(QFile::encodeName(d.DataPath("mirel.txt")).constData(), 0600);
+                        specialfiles::MakeNamedPipe(d.DataPath("mirel.txt"));
                     },
                     {kNotOpenedMessage}},
 #endif
         RefusedCase{"FiftyMegabytes",
-                    [](const testdata::TempDataFolder& d) { sparse(d, 50 << 20); },
+                    [](const testdata::TempDataFolder& d) {
+                        testdata::SparseFile(d.DataPath("mirel.txt"), 50 << 20);
+                    },
                     {kNotOpenedMessage}},
         RefusedCase{
             "Empty", [](const testdata::TempDataFolder& d) { d.Write("mirel.txt", {}); }, {}},

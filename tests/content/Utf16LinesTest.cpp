@@ -6,13 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -98,33 +91,6 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-void sized(const QString& path, qint64 bytes) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.resize(bytes);  // sparse: no test writes 100 MB
-}
-
-#ifndef _WIN32
-void pipeAt(const QString& path) {
-    mkfifo(QFile::encodeName(path).constData(), 0600);
-}
-
-// A listening socket's file, left behind when the socket goes.
-void socketAt(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (static_cast<size_t>(name.size()) >= sizeof(address.sun_path))
-        return;
-    std::copy(name.begin(), name.end(), address.sun_path);
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd < 0)
-        return;
-    bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-    close(fd);
-}
-#endif
-
 // Every system's cases, then the links, pipes, sockets and devices a POSIX file name can be
 // (Windows' devices and pipes have names of their own: tests/platform).
 std::vector<FailureCase> FailureCases() {
@@ -132,28 +98,31 @@ std::vector<FailureCase> FailureCases() {
         FailureCase{"Missing", [](const QString&) {}, Utf16Lines::Status::NotOpened},
         FailureCase{"Folder", [](const QString& p) { QDir().mkpath(p); },
                     Utf16Lines::Status::NotOpened},
-        FailureCase{"Empty", [](const QString& p) { sized(p, 0); },
+        FailureCase{"Empty", [](const QString& p) { testdata::SparseFile(p, 0); },
                     Utf16Lines::Status::NothingRead},
-        FailureCase{"FiftyMegabytes", [](const QString& p) { sized(p, 50 << 20); },
+        FailureCase{"FiftyMegabytes", [](const QString& p) { testdata::SparseFile(p, 50 << 20); },
                     Utf16Lines::Status::NotOpened},
-        FailureCase{"HundredMegabyteLine", [](const QString& p) { sized(p, 100 << 20); },
+        FailureCase{"HundredMegabyteLine",
+                    [](const QString& p) { testdata::SparseFile(p, 100 << 20); },
                     Utf16Lines::Status::NotOpened}};
 #ifndef _WIN32
+    using namespace specialfiles;
     const std::vector<FailureCase> posix{
-        FailureCase{"DanglingLink", [](const QString& p) { QFile::link(p + ".gone", p); },
+        FailureCase{"DanglingLink", [](const QString& p) { MakeLink(p + ".gone", p); },
                     Utf16Lines::Status::NotOpened},
         // Nobody writes into the pipe: an open that waited would never return.
-        FailureCase{"NamedPipe", [](const QString& p) { pipeAt(p); },
+        FailureCase{"NamedPipe", [](const QString& p) { MakeNamedPipe(p); },
                     Utf16Lines::Status::NotOpened},
         FailureCase{"LinkToANamedPipe",
                     [](const QString& p) {
-                        pipeAt(p + ".pipe");
-                        QFile::link(p + ".pipe", p);
+                        ASSERT_NO_FATAL_FAILURE(MakeNamedPipe(p + ".pipe"));
+                        MakeLink(p + ".pipe", p);
                     },
                     Utf16Lines::Status::NotOpened},
-        FailureCase{"Socket", [](const QString& p) { socketAt(p); }, Utf16Lines::Status::NotOpened},
+        FailureCase{"Socket", [](const QString& p) { MakeSocketFile(p); },
+                    Utf16Lines::Status::NotOpened},
         // Endless zeros, which a reader that trusted it would take as text.
-        FailureCase{"LinkToDevZero", [](const QString& p) { QFile::link("/dev/zero", p); },
+        FailureCase{"LinkToDevZero", [](const QString& p) { MakeLink("/dev/zero", p); },
                     Utf16Lines::Status::NotOpened}};
     cases.insert(cases.end(), posix.begin(), posix.end());
 #endif
@@ -166,7 +135,7 @@ protected:
 };
 
 TEST_P(Utf16LinesFailureTest, ReportsWhyNothingWasRead) {
-    GetParam().make(m_data.DataPath("lines.txt"));
+    ASSERT_NO_FATAL_FAILURE(GetParam().make(m_data.DataPath("lines.txt")));
     const Utf16Lines read = ReadUtf16Lines(m_data.DataPath("lines.txt"));
     EXPECT_EQ(read.status, GetParam().status);
     EXPECT_TRUE(read.lines.empty());
@@ -179,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Files, Utf16LinesFailureTest, testing::ValuesIn(Failure
 
 TEST(Utf16LinesLimits, ALongLineWithinTheFileLimitIsReadOnceAndCut) {
     testdata::TempDataFolder data;
-    sized(data.DataPath("lines.txt"), kMaxLineFileBytes);
+    ASSERT_NO_FATAL_FAILURE(testdata::SparseFile(data.DataPath("lines.txt"), kMaxLineFileBytes));
     const Utf16Lines read = ReadUtf16Lines(data.DataPath("lines.txt"));
     ASSERT_EQ(read.status, Utf16Lines::Status::Read);
     ASSERT_EQ(read.lines.size(), 1u);

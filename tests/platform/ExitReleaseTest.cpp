@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
+
+#include "ChildProcess.h"
+#include "FileDescriptor.h"
 
 namespace {
 bool g_inForkedChild = false;
@@ -28,30 +31,24 @@ struct Ending {
 };
 
 // Runs body in a child process whose release step writes "released" into a pipe, and
-// reports how the child ended.
+// reports how the child ended. A child that hangs on its way out is stopped at a deadline.
 Ending InChild(void (*body)(int fd)) {
+    constexpr std::chrono::seconds kDeadline(20);
     int fds[2];
     if (pipe(fds) != 0)
         return {};
-    const pid_t child = fork();
-    if (child == 0) {
+    const FileDescriptor readEnd(fds[0]);
+    FileDescriptor writeEnd(fds[1]);
+    ChildProcess child = ChildProcess::Fork([&] {
         g_inForkedChild = true;
-        close(fds[0]);
-        body(fds[1]);
-        _exit(99);
-    }
-    close(fds[1]);
-    Ending ending;
-    char buffer[64];
-    ssize_t got = 0;
-    while ((got = read(fds[0], buffer, sizeof buffer)) > 0)
-        ending.released.append(buffer, static_cast<size_t>(got));
-    close(fds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFEXITED(status))
-        ending.status = WEXITSTATUS(status);
-    return ending;
+        body(writeEnd.Get());
+        return 99;
+    });
+    writeEnd.Close();
+    const std::optional<std::string> released = ReadUntilClosed(readEnd.Get(), kDeadline);
+    const bool ended = released && child.WaitForExit(kDeadline);
+    EXPECT_TRUE(ended) << "the child had not ended after " << kDeadline.count() << " s";
+    return ended ? Ending{child.ExitCode(), *released} : Ending{};
 }
 
 void WriteReleased(int fd) {

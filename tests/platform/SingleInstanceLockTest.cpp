@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
 #include <csignal>
+
+#include "ChildProcess.h"
+#include "FileDescriptor.h"
 
 namespace {
 
@@ -54,27 +57,26 @@ TEST_F(SingleInstanceLockTest, OtherNamesDoNotCollide) {
 }
 
 TEST_F(SingleInstanceLockTest, AKilledHolderDoesNotBlockTheNextStart) {
+    constexpr std::chrono::seconds kDeadline(20);
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const FileDescriptor readEnd(ready[0]);
+    FileDescriptor writeEnd(ready[1]);
+    ChildProcess holder = ChildProcess::Fork([&] {
         SingleInstanceLock held(kName);
         const char state = held.state() == State::Acquired ? 'A' : 'x';
-        [[maybe_unused]] ssize_t n = write(ready[1], &state, 1);
+        [[maybe_unused]] ssize_t n = write(writeEnd.Get(), &state, 1);
+        writeEnd.Close();
         pause();
-        _exit(0);
-    }
-    close(ready[1]);
-    char state = 0;
-    ASSERT_EQ(read(ready[0], &state, 1), 1);
-    close(ready[0]);
-    ASSERT_EQ(state, 'A');
+        return 0;
+    });
+    ASSERT_TRUE(holder.Started());
+    writeEnd.Close();
+    ASSERT_EQ(ReadUntilClosed(readEnd.Get(), kDeadline), std::optional<std::string>("A"));
     EXPECT_EQ(SingleInstanceLock(kName).state(), State::AlreadyRunning);
 
-    kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    kill(holder.Pid(), SIGKILL);
+    ASSERT_TRUE(holder.WaitForExit(kDeadline));
     EXPECT_EQ(SingleInstanceLock(kName).state(), State::Acquired);
 }
 

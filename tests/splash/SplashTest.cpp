@@ -10,6 +10,8 @@
 
 #include <sys/stat.h>
 
+#include "SpecialFiles.h"
+
 namespace {
 
 // A picture of four coloured quarters, so that a stretched copy shows where each went.
@@ -79,7 +81,10 @@ TEST_F(SplashTest, MissingOrUndecodableFileLeavesTheHolderEmpty) {
 TEST_F(SplashTest, OnlyARegularFileOrALinkToOneIsRead) {
     const QString pipe = dir.filePath("pipe.jpg");
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    EXPECT_TRUE(CSplashPicture(pipe, 1).IsEmpty());
+    {
+        const specialfiles::PipeWaitDeadline pipeWaits(dir.path());
+        EXPECT_TRUE(CSplashPicture(pipe, 1).IsEmpty());
+    }
 
     const QString link = dir.filePath("link.jpg");
     ASSERT_TRUE(QFile::link(WriteJpeg(Quarters(20, 10), 3780), link));

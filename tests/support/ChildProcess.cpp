@@ -1,13 +1,15 @@
 #include "ChildProcess.h"
 
+#include "FileDescriptor.h"
+
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -101,30 +103,37 @@ ChildProcess::Strings ChildProcess::CurrentEnvironmentWith(
     return environment;
 }
 
-ChildProcess::Result ChildProcess::Run(const Strings& argv, const Strings& environment) {
+ChildProcess::Result ChildProcess::Run(const Strings& argv, const Strings& environment,
+                                       std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return {};
+    const FileDescriptor readEnd(fds[0]);
+    FileDescriptor writeEnd(fds[1]);
     SpawnActions actions;
     posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(actions.Get(), fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(actions.Get(), writeEnd.Get(), STDOUT_FILENO);
     posix_spawn_file_actions_addopen(actions.Get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     ChildProcess child(Spawn(argv, environment, actions));
-    close(fds[1]);
-    Result result;
-    char buffer[65536];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            break;
-        result.output.append(buffer, static_cast<std::size_t>(n));
+    writeEnd.Close();
+    const std::optional<std::string> output = ReadUntilClosed(readEnd.Get(), timeout);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (!output || !child.WaitForExit(left)) {
+        // The destructor stops it; the message says why the caller saw a failure.
+        std::fprintf(stderr, "%s did not end within %lld ms and was stopped\n", argv[0].c_str(),
+                     static_cast<long long>(timeout.count()));
+        return {};
     }
-    close(fds[0]);
-    if (child.Started())
-        child.Reap(true);
-    result.exitCode = child.exitCode;
-    return result;
+    return {child.exitCode, *output};
+}
+
+ChildProcess ChildProcess::Fork(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(body());
+    return ChildProcess(pid);
 }
 
 bool ChildProcess::Reap(bool block) {

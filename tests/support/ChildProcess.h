@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,9 +16,12 @@ public:
     using Strings = std::vector<std::string>;
 
     struct Result {
-        int exitCode = -1;   // -1 when it could not start or did not exit normally
+        int exitCode = -1;   // -1 when it could not start, did not exit normally or ran too long
         std::string output;  // standard output
     };
+
+    // Long enough for any tool the tests run, well inside CTest's timeout of a test.
+    static constexpr std::chrono::minutes kRunTimeout{2};
 
     ChildProcess() = default;
     ~ChildProcess();
@@ -34,8 +38,12 @@ public:
     // This process's environment with the given variables set; an empty value removes one.
     static Strings CurrentEnvironmentWith(
         const std::vector<std::pair<std::string, std::string>>& overrides);
-    // Runs to the end and returns the exit code and standard output.
-    static Result Run(const Strings& argv, const Strings& environment);
+    // Runs to the end and returns the exit code and standard output. A program that has not
+    // ended (and closed its output) within timeout is stopped, and the result is a failure.
+    static Result Run(const Strings& argv, const Strings& environment,
+                      std::chrono::milliseconds timeout = kRunTimeout);
+    // Runs body in a forked copy of this process, which ends with the status body returns.
+    static ChildProcess Fork(const std::function<int()>& body);
 
     pid_t Pid() const { return pid; }
     bool Started() const { return pid > 0; }

@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 
 #include "ProcessHome.h"
+#include "RunAllTestsForCTest.h"
 
 #include <gtest/gtest.h>
 
@@ -10,5 +11,5 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Brindlewax");
     QCoreApplication::setApplicationName("quietbell-tests");
-    return RUN_ALL_TESTS();
+    return RunAllTestsForCTest();
 }

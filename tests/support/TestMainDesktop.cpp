@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "RunAllTestsForCTest.h"
 #include "TestMainDesktop.h"
 
 namespace {
@@ -38,5 +39,5 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Brindlewax");
     QCoreApplication::setApplicationName("quietbell-tests");
-    return RUN_ALL_TESTS();
+    return RunAllTestsForCTest();
 }

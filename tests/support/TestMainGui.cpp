@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "ProcessHome.h"
+#include "RunAllTestsForCTest.h"
 
 #include <gtest/gtest.h>
 
@@ -13,5 +14,5 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Brindlewax");
     QCoreApplication::setApplicationName("quietbell-tests");
-    return RUN_ALL_TESTS();
+    return RunAllTestsForCTest();
 }

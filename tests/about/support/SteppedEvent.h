@@ -34,10 +34,12 @@ public:
         m_changed.notify_all();
     }
 
-    // Blocks until the animation has entered its n-th wait, with the frame drawn.
-    void AwaitWait(std::size_t n) {
+    // Blocks until the animation has entered its n-th wait, with the frame drawn; false when
+    // it has not within a deadline that only a fault reaches.
+    [[nodiscard]] bool AwaitWait(std::size_t n) {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_waits.size() >= n; });
+        return m_changed.wait_for(lock, std::chrono::seconds(20),
+                                  [&] { return m_waits.size() >= n; });
     }
 
     std::vector<long long> Waits() {
