@@ -19,6 +19,7 @@
 #include "DesktopSession.h"
 #include "GnomeShellSession.h"
 #include "QuietbellProgram.h"
+#include "RequireInstalled.h"
 #include "StatusNotifierProbe.h"
 #include "XfcePanelSession.h"
 
@@ -107,8 +108,7 @@ protected:
     static void TearDownTestSuite() { xfce.reset(); }
 
     void SetUp() override {
-        if (!quietbell::FakeTimeInstalled())
-            GTEST_SKIP() << "faketime is not installed";
+        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
         ASSERT_TRUE(started) << xfce->Error();
     }
 
@@ -141,8 +141,7 @@ protected:
     static void TearDownTestSuite() { gnome.reset(); }
 
     void SetUp() override {
-        if (!quietbell::FakeTimeInstalled())
-            GTEST_SKIP() << "faketime is not installed";
+        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
         ASSERT_TRUE(started) << gnome->Error();
     }
 
@@ -265,8 +264,7 @@ protected:
     static void TearDownTestSuite() { openbox.reset(); }
 
     void SetUp() override {
-        if (!quietbell::FakeTimeInstalled())
-            GTEST_SKIP() << "faketime is not installed";
+        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
         ASSERT_TRUE(started) << openbox->Error();
     }
 

@@ -18,6 +18,7 @@
 #include "DbusDaemon.h"
 #include "DesktopSession.h"
 #include "QuietbellProgram.h"
+#include "RequireInstalled.h"
 
 namespace {
 
@@ -97,8 +98,7 @@ private:
 class WayOutTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!quietbell::FakeTimeInstalled())
-            GTEST_SKIP() << "faketime is not installed";
+        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
     }
 
     // A fresh desktop with the place stored.
