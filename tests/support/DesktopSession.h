@@ -27,10 +27,16 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "ChildProcess.h"
+
+// Rectangles in test failures as x,y widthxheight.
+inline void PrintTo(const QRect& rect, std::ostream* out) {
+    *out << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
+}
 
 class DesktopSession {
 public:
@@ -92,8 +98,10 @@ public:
 
     // _NET_WORKAREA of the root window, as the window manager publishes it.
     QRect WorkArea() const;
-    // The RandR monitors the session set up, in device pixels.
+    // The RandR monitors the session sets up, in device pixels.
     std::vector<QRect> Monitors() const;
+    // The RandR monitors the X server reports (xrandr --listmonitors), in device pixels.
+    std::vector<QRect> ServerMonitors() const;
     // The monitor whose panel holds the tray, in device pixels.
     QRect TrayMonitor() const;
     // That monitor less its panel's strip: where a window may go without covering a panel.
@@ -113,6 +121,10 @@ public:
     // The window that has the keyboard focus (0 if none).
     unsigned long FocusedWindow() const;
     QRect WindowGeometry(unsigned long window) const;
+    // The frame the window manager drew round the window: its frame window (the ancestor just
+    // below the root), once the window manager has reparented the window and published
+    // _NET_FRAME_EXTENTS that match it; empty until then.
+    QRect FrameGeometry(unsigned long window) const;
     // Whether the window is mapped and all its ancestors too.
     bool IsViewable(unsigned long window) const;
 
@@ -120,6 +132,10 @@ public:
     ChildProcess StartProgram(const ChildProcess::Strings& argv) const;
     // Runs a command under this desktop to its end.
     ChildProcess::Result Run(const ChildProcess::Strings& argv) const;
+
+    // Every request this process's own Qt connection has made has reached the X server once
+    // this returns, so that what the server reports next includes them.
+    static void SyncWithServer();
 
     // Polls condition until it holds or the deadline passes, handling Qt events in between
     // when an application object exists.
