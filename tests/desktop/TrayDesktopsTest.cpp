@@ -27,11 +27,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// The program reads the stored rotation position at start and writes its own when it ends. A
-// test writes another value over it while the program runs: finding the program's value back
-// after the end shows that the end saved it, however slowly the program started.
-constexpr int kStoredPosition = 7;
-constexpr int kOverwrittenPosition = 99;
+using quietbell::kStoredPosition;
 // Today's adjusted date for the program's clock, as the tooltip writes it.
 const QString kDate = QStringLiteral("4 Ramadan 1445");
 
@@ -53,10 +49,6 @@ ChildProcess StartProgram(const Desktop& desktop, const std::string& fakeTime) {
 void PrepareSettings(const Desktop& desktop) {
     ASSERT_TRUE(QDir(desktop.configHome + "/Brindlewax").removeRecursively());
     quietbell::Store(desktop.configHome, "Popup Mirel Index", kStoredPosition);
-}
-
-void OverwritePosition(const Desktop& desktop) {
-    quietbell::Store(desktop.configHome, "Popup Mirel Index", kOverwrittenPosition);
 }
 
 // The desktop's tray is a StatusNotifierItem host on the bus at busAddress; iconShown, where
@@ -84,7 +76,7 @@ void CheckMenuOverDBusAndExitFromIt(const Desktop& desktop, const std::string& b
               (std::vector<QString>{"[" + kDate + "]", "-", "_About Quietbell...",
                                     "_Preferences...", "_Re-Show Mirel Popup", "-", "_Exit"}));
 
-    OverwritePosition(desktop);
+    quietbell::OverwritePosition(desktop.configHome);
     ASSERT_TRUE(program.Running());
     ASSERT_FALSE(menu.empty());
     ASSERT_TRUE(tray.Click(item, menu.back().id));
@@ -224,7 +216,7 @@ TEST_F(GnomeWithoutTrayTest, WindowStaysMessageComesOnceAndItsMenuReachesPrefere
         [&] { return !(box = MessageBoxes(desktop, program)).empty(); }, 30s));
     EXPECT_EQ(box.size(), 1u);
 
-    OverwritePosition(desktop);
+    quietbell::OverwritePosition(desktop.configHome);
     ASSERT_TRUE(quietbell::Keys(desktop.environment, box.front(), {"Return"}));
     ASSERT_TRUE(DesktopSession::WaitFor([&] { return MessageBoxes(desktop, program).empty(); }));
     // Once: the ticks that follow bring no second box.
