@@ -77,6 +77,59 @@ std::vector<unsigned long> WindowIds(const std::string& output) {
 
 }  // namespace
 
+MappedWindows::MappedWindows(const QString& display)
+    : connection(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {
+    if (xcb_connection_has_error(connection))
+        return;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    std::free(xcb_request_check(connection, xcb_change_window_attributes_checked(
+                                                connection, root, XCB_CW_EVENT_MASK, &mask)));
+}
+
+MappedWindows::~MappedWindows() {
+    xcb_disconnect(connection);
+}
+
+QRect MappedWindows::Geometry(unsigned long window) const {
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+        xcb_get_geometry_reply(
+            connection, xcb_get_geometry(connection, static_cast<xcb_window_t>(window)), nullptr),
+        &std::free);
+    return geometry ? QRect(geometry->x, geometry->y, geometry->width, geometry->height) : QRect();
+}
+
+std::vector<QRect> MappedWindows::Places() {
+    if (xcb_connection_has_error(connection))
+        return mapped;
+    // A round trip: every event up to now has arrived once its answer has.
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+        switch (event->response_type & 0x7f) {
+            case XCB_CREATE_NOTIFY: {
+                const auto* e = reinterpret_cast<xcb_create_notify_event_t*>(event);
+                places[e->window] = QRect(e->x, e->y, e->width, e->height);
+                break;
+            }
+            case XCB_CONFIGURE_NOTIFY: {
+                const auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+                places[e->window] = QRect(e->x, e->y, e->width, e->height);
+                break;
+            }
+            case XCB_MAP_NOTIFY: {
+                const auto* e = reinterpret_cast<xcb_map_notify_event_t*>(event);
+                // A window made before the start: its place now, if it is still there.
+                if (!places.count(e->window))
+                    places[e->window] = Geometry(e->window);
+                mapped.push_back(places[e->window]);
+                break;
+            }
+        }
+        std::free(event);
+    }
+    return mapped;
+}
+
 DesktopSession::DesktopSession(Options options) : options(options) {
     // The session folder holds each program's log; keep it for a look after a failure.
     folder.setAutoRemove(qEnvironmentVariableIsEmpty("QB_KEEP_DESKTOP_FOLDER"));

@@ -26,6 +26,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -37,6 +38,29 @@
 inline void PrintTo(const QRect& rect, std::ostream* out) {
     *out << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
 }
+
+struct xcb_connection_t;
+
+// The windows the X server maps at the top of its tree (override-redirect windows, window
+// manager frames) from the recorder's start on, each with the place it had when mapped: a
+// window that shows for a moment is found however late a test looks.
+class MappedWindows {
+public:
+    explicit MappedWindows(const QString& display);
+    ~MappedWindows();
+    MappedWindows(const MappedWindows&) = delete;
+    MappedWindows& operator=(const MappedWindows&) = delete;
+
+    // The places of the windows mapped since the start, up to the server's present.
+    std::vector<QRect> Places();
+
+private:
+    QRect Geometry(unsigned long window) const;
+
+    xcb_connection_t* connection;
+    std::map<unsigned long, QRect> places;
+    std::vector<QRect> mapped;
+};
 
 class DesktopSession {
 public:
