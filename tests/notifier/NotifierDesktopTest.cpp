@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "FadeProbe.h"
+#include "ScreenPixels.h"
 #include "TestMainDesktop.h"
 #include "TestPhrases.h"
 #include "notifier/FadeOutWindow.h"
@@ -20,14 +21,6 @@ using namespace std::chrono_literals;
 
 bool IsGold(const QColor& c) {
     return c.red() > 120 && c.red() > c.blue() + 60;
-}
-
-int DarkPixelsIn(const QImage& image, const QRect& rect) {
-    int dark = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            dark += qGray(image.pixel(x, y)) < 100;
-    return dark;
 }
 
 QRect AvailableGeometry() {
@@ -81,7 +74,7 @@ TEST_F(NotifierDesktopTest, RisesAbovePanelPaintsAndSlidesBackOnClick) {
     QImage shot;
     EXPECT_TRUE(desktop.WaitFor([&] {
         shot = desktop.Screenshot();
-        return IsGold(shot.pixelColor(onTheFrame)) && DarkPixelsIn(shot, text) > 30;
+        return IsGold(shot.pixelColor(onTheFrame)) && screenpixels::DarkPixels(shot, text) > 30;
     })) << "the skin and the phrase show";
 
     ASSERT_TRUE(desktop.Click(expected.center()));

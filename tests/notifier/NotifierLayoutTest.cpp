@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "ScreenPixels.h"
 #include "TestMainDesktop.h"
 #include "TestPhrases.h"
 #include "notifier/NotifierHost.h"
@@ -54,12 +55,9 @@ constexpr FrameLine kLeftSide[] = {
 };
 
 using Panel = DesktopSession::Panel;
-
-bool Near(QRgb a, QRgb b, int tolerance) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
-           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
-}
+using screenpixels::DarkPixels;
+using screenpixels::FrameMatch;
+using screenpixels::Near;
 
 // Pixels of the row, from x = from to before x = to, near the colour.
 int CountNear(const QImage& image, int row, int from, int to, QRgb colour) {
@@ -67,29 +65,6 @@ int CountNear(const QImage& image, int row, int from, int to, QRgb colour) {
     for (int x = from; x < to; ++x)
         n += Near(image.pixel(x, row), colour, 8);
     return n;
-}
-
-int DarkPixels(const QImage& image, const QRect& rect) {
-    int dark = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            dark += qGray(image.pixel(x, y)) < 100;
-    return dark;
-}
-
-// The share of the part's pixels outside the text that the screen shows unchanged.
-double FrameMatch(const QImage& screen, const QImage& part, const QRect& text) {
-    int same = 0;
-    int counted = 0;
-    for (int y = 0; y < part.height(); ++y) {
-        for (int x = 0; x < part.width(); ++x) {
-            if (text.contains(x, y))
-                continue;
-            ++counted;
-            same += Near(screen.pixel(x, y), part.pixel(x, y), 8);
-        }
-    }
-    return counted ? double(same) / counted : 0.0;
 }
 
 class NotifierLayoutTest : public testing::Test {
