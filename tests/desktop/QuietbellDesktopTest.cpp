@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "MissingTool.h"
 #include "QuietbellProgram.h"
 #include "TestMainDesktop.h"
 
@@ -35,8 +36,7 @@ struct Window {
 class QuietbellDesktopTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!quietbell::FakeTimeInstalled())
-            GTEST_SKIP() << "faketime is not installed";
+        QB_NEEDS_TOOL(quietbell::FakeTimeInstalled(), "faketime");
         // Every test starts from a fresh settings area.
         ASSERT_TRUE(QDir(desktop.Home() + "/.config/Brindlewax").removeRecursively());
     }

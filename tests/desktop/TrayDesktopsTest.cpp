@@ -18,6 +18,7 @@
 
 #include "DesktopSession.h"
 #include "GnomeShellSession.h"
+#include "MissingTool.h"
 #include "QuietbellProgram.h"
 #include "StatusNotifierProbe.h"
 #include "XfcePanelSession.h"
@@ -99,8 +100,7 @@ protected:
     static void TearDownTestSuite() { xfce.reset(); }
 
     void SetUp() override {
-        if (!quietbell::FakeTimeInstalled())
-            GTEST_SKIP() << "faketime is not installed";
+        QB_NEEDS_TOOL(quietbell::FakeTimeInstalled(), "faketime");
         ASSERT_TRUE(started) << xfce->Error();
     }
 
@@ -133,8 +133,7 @@ protected:
     static void TearDownTestSuite() { gnome.reset(); }
 
     void SetUp() override {
-        if (!quietbell::FakeTimeInstalled())
-            GTEST_SKIP() << "faketime is not installed";
+        QB_NEEDS_TOOL(quietbell::FakeTimeInstalled(), "faketime");
         ASSERT_TRUE(started) << gnome->Error();
     }
 
@@ -257,8 +256,7 @@ protected:
     static void TearDownTestSuite() { openbox.reset(); }
 
     void SetUp() override {
-        if (!quietbell::FakeTimeInstalled())
-            GTEST_SKIP() << "faketime is not installed";
+        QB_NEEDS_TOOL(quietbell::FakeTimeInstalled(), "faketime");
         ASSERT_TRUE(started) << openbox->Error();
     }
 

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "MissingTool.h"
 #include "ScreenPixels.h"
 #include "TestMainDesktop.h"
 
@@ -29,9 +30,9 @@ const QRect kTextRect(30, 30, 173, 107);
 class WestonDesktopTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable("weston").isEmpty() ||
-            QStandardPaths::findExecutable("Xwayland").isEmpty())
-            GTEST_SKIP() << "weston or Xwayland is not installed";
+        QB_NEEDS_TOOL(!QStandardPaths::findExecutable("weston").isEmpty() &&
+                          !QStandardPaths::findExecutable("Xwayland").isEmpty(),
+                      "weston or Xwayland");
         ASSERT_TRUE(folder.isValid());
         ASSERT_TRUE(QDir(folder.path()).mkpath("runtime"));
         ASSERT_TRUE(QDir(folder.path()).mkpath("home/.config"));
