@@ -49,7 +49,17 @@ inline CFadeOutWindow* VisibleFadeOutWindow() {
     return nullptr;
 }
 
-// Steps a fade from full opacity to about 40 % of its way: 20 of its 51 steps, opacity 155.
+// The fade-out window's place as the X server has it once it shows there; empty if it never
+// shows.
+inline QRect FadeOnScreen(const DesktopSession& desktop, const CFadeOutWindow& fade) {
+    return DesktopSession::WaitFor([&] { return desktop.IsViewable(fade.winId()); })
+               ? desktop.WindowGeometry(fade.winId())
+               : QRect();
+}
+
+// A fade from full opacity takes 51 steps of 5 down to nothing, and one more that ends it.
+constexpr int kFadeSteps = 255 / 5 + 1;
+// Steps a fade from full opacity to about 40 % of its way: 20 of its steps, opacity 155.
 constexpr int kStepsToFortyPercent = 20;
 inline double OpacityAfter(int steps) {
     return (255 - 5 * steps) / 255.0;
@@ -163,10 +173,11 @@ inline void ExpectFadeOnScreenThenNothing(const DesktopSession& desktop,
         return blend.Blended(area.width() * area.height() / 2);
     })) << testing::PrintToString(blend);
 
-    while (fade) {
+    for (int step = kStepsToFortyPercent; fade && step < kFadeSteps; ++step) {
         fade->OnTimer();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    ASSERT_TRUE(fade.isNull()) << "the fade ends after its last step";
     int left = 0;
     EXPECT_TRUE(DesktopSession::WaitFor([&] {
         return (left = ChangedPixels(desktop.Screenshot(), behind, area)) == 0;

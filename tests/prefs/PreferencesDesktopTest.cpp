@@ -53,19 +53,25 @@ TEST_F(PreferencesDesktopTest, OkLeavesAnImageThatFadesOnScreenAndLeavesNothing)
 
     CPreferencesDlg& dialog = Create();
     ASSERT_TRUE(Show(dialog));
-    const QRect frame = dialog.frameGeometry();
-    QPushButton* ok = Find<QPushButton>(1);
+    // The frame as the window manager drew it, once it stands on the screen: Qt learns the
+    // frame only after the window manager has made it.
+    QRect frame;
     ASSERT_TRUE(desktop.WaitFor([&] {
-        return ChangedPixels(desktop.Screenshot(), behind, frame) >
-               frame.width() * frame.height() * 9 / 10;
+        frame = desktop.FrameGeometry(dialog.winId());
+        return !frame.isEmpty() && ChangedPixels(desktop.Screenshot(), behind, frame) >
+                                       frame.width() * frame.height() * 9 / 10;
     }));
+    QPushButton* ok = Find<QPushButton>(1);
+    const QPoint okOnScreen =
+        desktop.WindowGeometry(dialog.winId()).topLeft() + ok->mapTo(&dialog, ok->rect().center());
 
     HeldFadeTimers held;
-    ASSERT_TRUE(desktop.Click(ok->mapToGlobal(ok->rect().center())));
+    ASSERT_EQ(desktop.FrameGeometry(dialog.winId()), frame) << "the frame stands still";
+    ASSERT_TRUE(desktop.Click(okOnScreen));
     ASSERT_TRUE(desktop.WaitFor([&] { return !desktop.IsViewable(dialog.winId()); }));
     QPointer<CFadeOutWindow> fade = VisibleFadeOutWindow();
     ASSERT_FALSE(fade.isNull());
-    EXPECT_EQ(fade->geometry(), frame);
+    EXPECT_EQ(FadeOnScreen(desktop, *fade), frame);
     // At full opacity the image stands where the dialog stood: that is the picture to fade.
     QImage picture;
     ASSERT_TRUE(desktop.WaitFor([&] {

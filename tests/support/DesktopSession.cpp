@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <fcntl.h>
@@ -74,6 +76,59 @@ std::vector<unsigned long> WindowIds(const std::string& output) {
 }
 
 }  // namespace
+
+MappedWindows::MappedWindows(const QString& display)
+    : connection(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {
+    if (xcb_connection_has_error(connection))
+        return;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    std::free(xcb_request_check(connection, xcb_change_window_attributes_checked(
+                                                connection, root, XCB_CW_EVENT_MASK, &mask)));
+}
+
+MappedWindows::~MappedWindows() {
+    xcb_disconnect(connection);
+}
+
+QRect MappedWindows::Geometry(unsigned long window) const {
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+        xcb_get_geometry_reply(
+            connection, xcb_get_geometry(connection, static_cast<xcb_window_t>(window)), nullptr),
+        &std::free);
+    return geometry ? QRect(geometry->x, geometry->y, geometry->width, geometry->height) : QRect();
+}
+
+std::vector<QRect> MappedWindows::Places() {
+    if (xcb_connection_has_error(connection))
+        return mapped;
+    // A round trip: every event up to now has arrived once its answer has.
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+        switch (event->response_type & 0x7f) {
+            case XCB_CREATE_NOTIFY: {
+                const auto* e = reinterpret_cast<xcb_create_notify_event_t*>(event);
+                places[e->window] = QRect(e->x, e->y, e->width, e->height);
+                break;
+            }
+            case XCB_CONFIGURE_NOTIFY: {
+                const auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+                places[e->window] = QRect(e->x, e->y, e->width, e->height);
+                break;
+            }
+            case XCB_MAP_NOTIFY: {
+                const auto* e = reinterpret_cast<xcb_map_notify_event_t*>(event);
+                // A window made before the start: its place now, if it is still there.
+                if (!places.count(e->window))
+                    places[e->window] = Geometry(e->window);
+                mapped.push_back(places[e->window]);
+                break;
+            }
+        }
+        std::free(event);
+    }
+    return mapped;
+}
 
 DesktopSession::DesktopSession(Options options) : options(options) {
     // The session folder holds each program's log; keep it for a look after a failure.
@@ -188,6 +243,18 @@ std::vector<QRect> DesktopSession::Monitors() const {
     const int width = options.screen.width() / std::max(1, options.monitors);
     for (int m = 0; m < std::max(1, options.monitors); ++m)
         monitors.emplace_back(m * width, 0, width, options.screen.height());
+    return monitors;
+}
+
+std::vector<QRect> DesktopSession::ServerMonitors() const {
+    // " 0: +*QB1 1280/338x800/211+0+0  screen"
+    const QRegularExpression line(R"(^\s*\d+: \S+ (\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+))",
+                                  QRegularExpression::MultilineOption);
+    std::vector<QRect> monitors;
+    const QString listed = QString::fromStdString(Run({"xrandr", "--listmonitors"}).output);
+    for (const QRegularExpressionMatch& m : line.globalMatch(listed))
+        monitors.emplace_back(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(),
+                              m.captured(2).toInt());
     return monitors;
 }
 
@@ -456,6 +523,44 @@ QRect DesktopSession::WindowGeometry(unsigned long window) const {
     return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
 }
 
+QRect DesktopSession::FrameGeometry(unsigned long window) const {
+    XConnection x(display);
+    if (!x.Ok())
+        return {};
+    const auto client = static_cast<xcb_window_t>(window);
+    xcb_window_t frame = client;
+    for (;;) {
+        std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+            xcb_query_tree_reply(x.Get(), xcb_query_tree(x.Get(), frame), nullptr), &std::free);
+        if (!tree)
+            return {};
+        if (tree->parent == tree->root)
+            break;
+        frame = tree->parent;
+    }
+    if (frame == client)
+        return {};
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> extents(
+        xcb_get_property_reply(x.Get(),
+                               xcb_get_property(x.Get(), 0, client, x.Atom("_NET_FRAME_EXTENTS"),
+                                                XCB_ATOM_CARDINAL, 0, 4),
+                               nullptr),
+        &std::free);
+    if (!extents || xcb_get_property_value_length(extents.get()) < 16)
+        return {};
+    // left, right, top, bottom
+    const auto* side = static_cast<const quint32*>(xcb_get_property_value(extents.get()));
+    const QRect framed =
+        WindowGeometry(client).adjusted(-int(side[0]), -int(side[2]), int(side[1]), int(side[3]));
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> outer(
+        xcb_get_geometry_reply(x.Get(), xcb_get_geometry(x.Get(), frame), nullptr), &std::free);
+    if (!outer)
+        return {};
+    const int border = 2 * outer->border_width;
+    const QRect drawn(outer->x, outer->y, outer->width + border, outer->height + border);
+    return drawn == framed ? drawn : QRect();
+}
+
 bool DesktopSession::IsViewable(unsigned long window) const {
     XConnection x(display);
     if (!x.Ok())
@@ -474,6 +579,15 @@ ChildProcess DesktopSession::StartProgram(const ChildProcess::Strings& argv) con
 
 ChildProcess::Result DesktopSession::Run(const ChildProcess::Strings& argv) const {
     return ChildProcess::Run(argv, Environment());
+}
+
+void DesktopSession::SyncWithServer() {
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t* connection = x11->connection();
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
 bool DesktopSession::WaitFor(const std::function<bool()>& condition,

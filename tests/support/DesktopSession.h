@@ -26,11 +26,41 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "ChildProcess.h"
+
+// Rectangles in test failures as x,y widthxheight.
+inline void PrintTo(const QRect& rect, std::ostream* out) {
+    *out << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
+}
+
+struct xcb_connection_t;
+
+// The windows the X server maps at the top of its tree (override-redirect windows, window
+// manager frames) from the recorder's start on, each with the place it had when mapped: a
+// window that shows for a moment is found however late a test looks.
+class MappedWindows {
+public:
+    explicit MappedWindows(const QString& display);
+    ~MappedWindows();
+    MappedWindows(const MappedWindows&) = delete;
+    MappedWindows& operator=(const MappedWindows&) = delete;
+
+    // The places of the windows mapped since the start, up to the server's present.
+    std::vector<QRect> Places();
+
+private:
+    QRect Geometry(unsigned long window) const;
+
+    xcb_connection_t* connection;
+    std::map<unsigned long, QRect> places;
+    std::vector<QRect> mapped;
+};
 
 class DesktopSession {
 public:
@@ -92,8 +122,10 @@ public:
 
     // _NET_WORKAREA of the root window, as the window manager publishes it.
     QRect WorkArea() const;
-    // The RandR monitors the session set up, in device pixels.
+    // The RandR monitors the session sets up, in device pixels.
     std::vector<QRect> Monitors() const;
+    // The RandR monitors the X server reports (xrandr --listmonitors), in device pixels.
+    std::vector<QRect> ServerMonitors() const;
     // The monitor whose panel holds the tray, in device pixels.
     QRect TrayMonitor() const;
     // That monitor less its panel's strip: where a window may go without covering a panel.
@@ -113,6 +145,10 @@ public:
     // The window that has the keyboard focus (0 if none).
     unsigned long FocusedWindow() const;
     QRect WindowGeometry(unsigned long window) const;
+    // The frame the window manager drew round the window: its frame window (the ancestor just
+    // below the root), once the window manager has reparented the window and published
+    // _NET_FRAME_EXTENTS that match it; empty until then.
+    QRect FrameGeometry(unsigned long window) const;
     // Whether the window is mapped and all its ancestors too.
     bool IsViewable(unsigned long window) const;
 
@@ -120,6 +156,10 @@ public:
     ChildProcess StartProgram(const ChildProcess::Strings& argv) const;
     // Runs a command under this desktop to its end.
     ChildProcess::Result Run(const ChildProcess::Strings& argv) const;
+
+    // Every request this process's own Qt connection has made has reached the X server once
+    // this returns, so that what the server reports next includes them.
+    static void SyncWithServer();
 
     // Polls condition until it holds or the deadline passes, handling Qt events in between
     // when an application object exists.

@@ -61,6 +61,10 @@ void Store(const QString& configHome, const char* key, int value) {
     settings.setValue(QStringLiteral("Preferences/") + key, value);
 }
 
+void OverwritePosition(const QString& configHome) {
+    Store(configHome, "Popup Mirel Index", 99);
+}
+
 std::vector<unsigned long> Windows(const ChildProcess::Strings& environment, pid_t pid,
                                    bool onlyVisible) {
     ChildProcess::Strings argv = {"xdotool", "search"};

@@ -31,6 +31,13 @@ ChildProcess Start(ChildProcess::Strings environment, const std::string& logFile
 QVariant Stored(const QString& configHome, const char* key);
 void Store(const QString& configHome, const char* key, int value);
 
+// The program reads the stored rotation position at start and writes its own when it ends. A
+// test stores kStoredPosition before the run and writes another value over the program's while
+// it runs: finding the program's value back after the end shows that the end saved it, however
+// slowly the program started and whatever the run wrote before.
+inline constexpr int kStoredPosition = 7;
+void OverwritePosition(const QString& configHome);
+
 // The program's X windows (visible ones only, or all, iconified ones included).
 std::vector<unsigned long> Windows(const ChildProcess::Strings& environment, pid_t pid,
                                    bool onlyVisible = true);
