@@ -38,7 +38,7 @@ fi
 for ((run = 1; run <= runs; run++)); do
   log="$log_dir/run-$run.log"
   if ctest --test-dir "$build_dir" --output-on-failure -j2 "$@" >"$log" 2>&1; then
-    echo "run $run/$runs: passed ($(grep -o '[0-9]* tests passed' "$log" || echo 'no tests'))"
+    echo "run $run/$runs: passed ($(grep -o 'tests passed, [0-9]* tests failed out of [0-9]*' "$log" || echo 'no tests'))"
   else
     echo "run $run/$runs: FAILED (log: $log)"
   fi
