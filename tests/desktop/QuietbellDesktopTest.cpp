@@ -125,8 +125,9 @@ protected:
         return std::nullopt;
     }
 
+    // The whole start of the program: a sanitizer build on a busy machine takes its time.
     bool WaitForIcon(const ChildProcess& program) const {
-        return DesktopSession::WaitFor([&] { return TrayIcon(program).has_value(); });
+        return DesktopSession::WaitFor([&] { return TrayIcon(program).has_value(); }, 30s);
     }
 
     // The start-up phrase rises and goes by itself.
