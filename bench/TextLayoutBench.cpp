@@ -73,6 +73,11 @@ void BM_OwnPathPaint(benchmark::State& state) {
     paint(state, CScriptTextLayout::Path::Own, false);
 }
 
+// A phrase file's worst line: a hundred thousand characters laid out from nothing.
+void BM_OwnPathPaintMeasured(benchmark::State& state) {
+    paint(state, CScriptTextLayout::Path::Own, true);
+}
+
 // The notifier's every paint: the placement is measured once per text and reused.
 void BM_SystemPathPaint(benchmark::State& state) {
     paint(state, CScriptTextLayout::Path::System, false);
@@ -146,7 +151,12 @@ void BM_BareHarfBuzzShape(benchmark::State& state) {
 
 BENCHMARK(BM_OwnPathPaint)->Arg(60)->Arg(300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SystemPathPaint)->Arg(60)->Arg(300)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SystemPathPaintMeasured)->Arg(60)->Arg(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OwnPathPaintMeasured)->Arg(300)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SystemPathPaintMeasured)
+    ->Arg(60)
+    ->Arg(300)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QTextLayoutWrap)->Arg(60)->Arg(300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QTextLayoutWrapAndDraw)->Arg(60)->Arg(300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BareHarfBuzzShape)->Arg(60)->Arg(300)->Unit(benchmark::kMicrosecond);

@@ -22,9 +22,6 @@ TEST_P(Picture, InkIsInsideTheRectangleAndCentred) {
     const QRect rect(40, 30, 170, 120);
     const auto d = DrawText(kReference, rect, GetParam(), PinnedFont(12), QSize(300, 180));
     const QRect ink = InkBounds(d.image);
-    d.image.save(QString("%1/picture-%2.png")
-                     .arg(qEnvironmentVariable("HOME", "/tmp"))
-                     .arg(GetParam() == Path::Own ? "own" : "system"));
     ASSERT_FALSE(ink.isNull()) << "nothing was drawn";
     EXPECT_TRUE(rect.contains(ink))
         << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
