@@ -13,8 +13,8 @@
 
 #include <string>
 
-#include "platform/CodePage1256.h"
-#include "platform/ScriptCache.h"
+#include "script/CodePage1256.h"
+#include "script/ScriptCache.h"
 #include "text/ScriptTextLayout.h"
 
 namespace {

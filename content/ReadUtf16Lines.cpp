@@ -1,6 +1,6 @@
 #include "content/ReadUtf16Lines.h"
 
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "platform/RegularFile.h"
 
 #include <QFile>

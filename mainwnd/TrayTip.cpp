@@ -1,6 +1,6 @@
 #include "mainwnd/TrayTip.h"
 
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 namespace traytip {
 

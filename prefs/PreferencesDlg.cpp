@@ -7,7 +7,7 @@
 #include "notifier/FadeOutWindow.h"
 #include "notifier/NotifierHost.h"
 #include "platform/AppMessages.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "prefs/PreferenceInput.h"
 
 #include <QCheckBox>

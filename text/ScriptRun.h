@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
 // One run of a line being laid out: a piece of one script item, in logical order. A run's
 // first character is never stored: it is the line's first character plus the lengths of

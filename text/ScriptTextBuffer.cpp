@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 void ScriptTextBuffer::SetText(const std::string& newText) {
     changed = true;

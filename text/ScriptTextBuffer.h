@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
 // The text of one layout object and the scratch arrays its own path works in.
 // The arrays are sized by the longest text seen and never shrink, so a paint allocates

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "platform/ArabicLocale.h"
-#include "platform/ScriptBreaker.h"
-#include "platform/ScriptItemizer.h"
-#include "platform/ScriptShaper.h"
+#include "script/ScriptBreaker.h"
+#include "script/ScriptItemizer.h"
+#include "script/ScriptShaper.h"
 #include "text/ScriptRun.h"
 #include "text/ScriptTextBuffer.h"
 

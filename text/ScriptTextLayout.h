@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptCache.h"
-#include "platform/ScriptTypes.h"
+#include "script/ScriptCache.h"
+#include "script/ScriptTypes.h"
 
 class QPainter;
 class ScriptTextBuffer;

@@ -2,7 +2,7 @@
 
 #include "content/PhraseStore.h"
 #include "content/ReadUtf16Lines.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 #include <unicode/ubidi.h>
 

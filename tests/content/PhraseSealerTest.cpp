@@ -1,7 +1,7 @@
 #include "PopupText.h"
 #include "content/PhraseStore.h"
 #include "notifier/NotifierHost.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tools/PhraseSealer.h"
 
 #include <QDir>

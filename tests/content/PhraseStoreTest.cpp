@@ -1,6 +1,6 @@
 #include "content/PhraseStore.h"
 #include "platform/AppMessages.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tests/app/TestDataFolder.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "content/ReadUtf16Lines.h"
 #include "notifier/NotifierHost.h"
 #include "platform/AppMessages.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tests/app/TestDataFolder.h"
 #include "tools/PhraseSealer.h"
 

@@ -3,7 +3,7 @@
 #include "app/PreferenceKeys.h"
 #include "app/SettingsStore.h"
 #include "platform/Clock.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tests/app/TestDataFolder.h"
 
 #include <QFile>

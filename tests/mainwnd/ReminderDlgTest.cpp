@@ -6,7 +6,7 @@
 #include "content/PhraseStore.h"
 #include "platform/AppMessages.h"
 #include "platform/Clock.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 namespace testphrases {
 

@@ -2,9 +2,9 @@
 
 #include <QFontDatabase>
 
-#include "platform/CodePage1256.h"
-#include "platform/ScriptCache.h"
-#include "platform/ScriptShaper.h"
+#include "script/CodePage1256.h"
+#include "script/ScriptCache.h"
+#include "script/ScriptShaper.h"
 
 #include <unicode/uscript.h>
 

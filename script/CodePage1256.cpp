@@ -1,4 +1,4 @@
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
 namespace platform {
 

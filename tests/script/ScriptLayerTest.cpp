@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "platform/ScriptBreaker.h"
-#include "platform/ScriptItemizer.h"
+#include "script/ScriptBreaker.h"
+#include "script/ScriptItemizer.h"
 
 using namespace platform;
 

@@ -1,4 +1,4 @@
-#include "platform/ScriptItemizer.h"
+#include "script/ScriptItemizer.h"
 
 #include <unicode/ubidi.h>
 #include <unicode/uscript.h>

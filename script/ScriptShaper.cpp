@@ -1,4 +1,4 @@
-#include "platform/ScriptShaper.h"
+#include "script/ScriptShaper.h"
 
 #include <QGlyphRun>
 #include <QPainter>
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/ScriptCache.h"
+#include "script/ScriptCache.h"
 
 namespace platform {
 

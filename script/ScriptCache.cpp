@@ -1,4 +1,4 @@
-#include "platform/ScriptCache.h"
+#include "script/ScriptCache.h"
 
 #include <QByteArray>
 #include <QFontDatabase>

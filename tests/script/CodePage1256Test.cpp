@@ -1,4 +1,4 @@
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 #include <gtest/gtest.h>
 #include <unicode/uchar.h>

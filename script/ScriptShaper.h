@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "platform/ScriptBreaker.h"
+#include "script/ScriptBreaker.h"
 
 #include <unicode/ubrk.h>
 #include <unicode/uchar.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
 namespace platform {
 
