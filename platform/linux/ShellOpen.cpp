@@ -17,8 +17,6 @@ namespace {
 
 constexpr int kQueryWaitMs = 5000;
 // Shell result codes.
-constexpr int kFileNotFound = 2;
-constexpr int kAccessDenied = 5;
 constexpr int kAssociationInvalid = 27;
 constexpr int kNoAssociation = 31;
 
@@ -153,19 +151,6 @@ void ShellOpen::HtmlHandlerCommand(QObject* context,
                          QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId);
                      done(path.isEmpty() ? std::nullopt : ExecOfDesktopFile(path));
                  });
-}
-
-int ShellOpen::Run(const QStringList& arguments) {
-    if (arguments.isEmpty())
-        return kFileNotFound;
-    QProcess process;
-    Prepare(process, arguments.first(), arguments.mid(1));
-    if (process.startDetached())
-        return kStarted;
-    const bool found = arguments.first().contains(u'/')
-                           ? QFile::exists(arguments.first())
-                           : !QStandardPaths::findExecutable(arguments.first()).isEmpty();
-    return found ? kAccessDenied : kFileNotFound;
 }
 
 // 0 opened; 1 bad command line; 2 no such file; 3 a needed tool is missing; 4 no way to
