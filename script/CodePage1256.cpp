@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -225,4 +225,4 @@ std::u16string CodePage1256::ToUtf16(std::string_view text) {
     return out;
 }
 
-}  // namespace platform
+}  // namespace script

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -58,4 +58,4 @@ bool ScriptBreaker::IsWhiteSpace(char16_t c) {
     return u_isUWhiteSpace(c) != 0;
 }
 
-}  // namespace platform
+}  // namespace script

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -109,4 +109,4 @@ bool ScriptItemizer::Layout(int runs, const uint8_t* levels, int* visualToLogica
     return true;
 }
 
-}  // namespace platform
+}  // namespace script

@@ -11,7 +11,7 @@
 
 #include "script/ScriptCache.h"
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -265,4 +265,4 @@ bool ScriptShaper::TextOut(QPainter& dc, const ScriptCache& cache, const int* fa
     return true;
 }
 
-}  // namespace platform
+}  // namespace script

@@ -8,7 +8,7 @@
 
 class QPainter;
 
-namespace platform {
+namespace script {
 
 class ScriptCache;
 
@@ -40,4 +40,4 @@ public:
                         const int* advances, const GlyphOffset* offsets, QPointF* positions);
 };
 
-}  // namespace platform
+}  // namespace script

@@ -7,7 +7,7 @@
 // the runs before it on the same line.
 struct ScriptRun {
     int length = 0;
-    platform::ScriptAnalysis analysis;
+    script::ScriptAnalysis analysis;
     ScriptRun* next = nullptr;
 
     // Cuts this run after its first k characters (0 < k < length): the rest becomes a new

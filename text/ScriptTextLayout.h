@@ -100,9 +100,9 @@ private:
     const QFont* font = nullptr;  // not owned
     bool rightAligned = true;
     int lineHeight = 0;
-    platform::ScriptControl scriptControl;
-    platform::ScriptState scriptState;
-    platform::ScriptCache scriptCache;
+    script::ScriptControl scriptControl;
+    script::ScriptState scriptState;
+    script::ScriptCache scriptCache;
     std::unique_ptr<ScriptTextBuffer> buffer;
     QRect placement;
     bool layoutStale = false;

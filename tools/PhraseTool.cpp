@@ -19,7 +19,7 @@
 
 namespace {
 
-using platform::CodePage1256;
+using script::CodePage1256;
 
 void fail(const QString& text) {
     std::fprintf(stderr, "%s\n", qPrintable(text));

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-using platform::CodePage1256;
+using script::CodePage1256;
 
 namespace {
 

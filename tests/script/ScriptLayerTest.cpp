@@ -8,7 +8,7 @@
 #include "script/ScriptBreaker.h"
 #include "script/ScriptItemizer.h"
 
-using namespace platform;
+using namespace script;
 
 namespace {
 
