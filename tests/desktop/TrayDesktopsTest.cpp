@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -124,6 +125,11 @@ private:
 
 std::string NameOf(const testing::TestParamInfo<TrayDesktop>& info) {
     return info.param.name;
+}
+
+// The desktop by its name in test failures.
+void PrintTo(const TrayDesktop& desktop, std::ostream* out) {
+    *out << desktop.name;
 }
 
 // The desktop's tray is a StatusNotifierItem host on the bus at busAddress; iconShown, where
