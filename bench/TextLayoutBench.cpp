@@ -13,8 +13,8 @@
 
 #include <string>
 
-#include "platform/CodePage1256.h"
-#include "platform/ScriptCache.h"
+#include "script/CodePage1256.h"
+#include "script/ScriptCache.h"
 #include "text/ScriptTextLayout.h"
 
 namespace {
@@ -58,7 +58,7 @@ void paint(benchmark::State& state, CScriptTextLayout::Path path, bool measureEa
     dc.setPen(Qt::black);
     CScriptTextLayout layout;
     layout.SetPathForTests(path);
-    layout.SetText(platform::CodePage1256::FromUtf16(phrase(static_cast<int>(state.range(0)))));
+    layout.SetText(script::CodePage1256::FromUtf16(phrase(static_cast<int>(state.range(0)))));
     for (auto _ : state) {
         if (measureEachTime)
             layout.InvalidateLayout();
@@ -129,7 +129,7 @@ void BM_QTextLayoutWrapAndDraw(benchmark::State& state) {
 void BM_BareHarfBuzzShape(benchmark::State& state) {
     const std::u16string text = phrase(static_cast<int>(state.range(0)));
     QImage image(kWidth, 400, QImage::Format_ARGB32_Premultiplied);
-    platform::ScriptCache cache;
+    script::ScriptCache cache;
     if (!cache.Create(benchFont(), &image)) {
         state.SkipWithError("no Arabic face");
         return;

@@ -1,6 +1,6 @@
 #include "content/ReadUtf16Lines.h"
 
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "platform/RegularFile.h"
 
 #include <QFile>
@@ -33,10 +33,10 @@ std::u16string_view withinLimit(std::u16string_view line) {
 std::string convertLine(std::u16string_view line, std::string& narrow) {
     line = withinLimit(line);
     char* out = narrow.data();
-    const size_t length = platform::CodePage1256::FromUtf16(line, out);
+    const size_t length = script::CodePage1256::FromUtf16(line, out);
     // A zero unit would end the line early wherever the text goes as a C string. Only
     // U+0000 gives byte 0 in this code page, so the bytes can be mended after the fact.
-    std::replace(out, out + length, '\0', platform::CodePage1256::kDefaultChar);
+    std::replace(out, out + length, '\0', script::CodePage1256::kDefaultChar);
     return std::string(out, length);
 }
 

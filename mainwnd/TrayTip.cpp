@@ -1,6 +1,6 @@
 #include "mainwnd/TrayTip.h"
 
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 namespace traytip {
 
@@ -9,7 +9,7 @@ QString Compose(const std::string& hijriDate) {
     std::string tip = kPrefix + hijriDate;
     if (tip.size() > static_cast<size_t>(kMaxChars))
         tip.resize(kMaxChars);
-    return QString::fromStdU16String(platform::CodePage1256::ToUtf16(tip));
+    return QString::fromStdU16String(script::CodePage1256::ToUtf16(tip));
 }
 
 QString DateOf(const QString& tip) {

@@ -1,34 +1,14 @@
 #include "platform/DisplayPlatform.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QtGlobal>
 
-#include <cstdio>
-
-#ifdef Q_OS_LINUX
-#include <xcb/xcb.h>
-#endif
-
 namespace platform {
 
 namespace {
-
-bool X11Reachable() {
-#ifdef Q_OS_LINUX
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return false;
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool reachable = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return reachable;
-#else
-    return false;
-#endif
-}
 
 // WAYLAND_DISPLAY is a socket name in XDG_RUNTIME_DIR, or an absolute path.
 bool WaylandReachable() {
@@ -82,28 +62,6 @@ QString NoDisplayMessage() {
         "quietbell: found no display to show its windows on. It needs an X11 display "
         "(DISPLAY), which Wayland desktops give through Xwayland, or on a Wayland desktop "
         "without Xwayland Qt's Wayland platform plugin (Debian package qt6-wayland).");
-}
-
-bool PrepareDisplayPlatform() {
-#ifndef Q_OS_LINUX
-    // Elsewhere Qt's one platform always has a display.
-    return true;
-#else
-    switch (ChooseDisplayPlatform(ReadDisplayFacts())) {
-        case DisplayChoice::AsChosen:
-            return true;
-        case DisplayChoice::Xcb:
-            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
-            return true;
-        case DisplayChoice::Wayland:
-            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("wayland"));
-            return true;
-        case DisplayChoice::None:
-            break;
-    }
-    std::fprintf(stderr, "%s\n", qPrintable(NoDisplayMessage()));
-    return false;
-#endif
 }
 
 }  // namespace platform

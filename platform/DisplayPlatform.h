@@ -25,6 +25,9 @@ DisplayChoice ChooseDisplayPlatform(const DisplayFacts& facts);
 
 DisplayFacts ReadDisplayFacts();
 
+// Whether an X server, Xwayland included, answers on DISPLAY; never on Windows.
+bool X11Reachable();
+
 // What the program writes on stderr when no display can show its windows.
 QString NoDisplayMessage();
 

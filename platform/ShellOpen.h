@@ -18,6 +18,8 @@ class ShellOpen {
 public:
     static constexpr int kOpened = 42;
     static constexpr int kStarted = 33;
+    static constexpr int kFileNotFound = 2;
+    static constexpr int kAccessDenied = 5;
     // A handler still running after this long has opened the target and is left to run.
     static constexpr int kOpenWaitMs = 10000;
 
@@ -31,7 +33,8 @@ public:
                                    std::function<void(std::optional<QString>)> done);
 
     // Starts the program arguments[0] with the rest as its arguments and does not wait for
-    // it: kStarted, or 2 when it cannot be found, 5 when it cannot be run.
+    // it: kStarted, or kFileNotFound when it cannot be found, kAccessDenied when it cannot be
+    // run. The same on every system.
     static int Run(const QStringList& arguments);
 
     // xdg-open's exit status as the shell's result code (not on Windows, whose shell gives one).

@@ -7,7 +7,7 @@
 #include "notifier/FadeOutWindow.h"
 #include "notifier/NotifierHost.h"
 #include "platform/AppMessages.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "prefs/PreferenceInput.h"
 
 #include <QCheckBox>
@@ -35,7 +35,7 @@ Control* Named(Control* control, int id) {
 }
 
 QString DisplayText(const std::string& text) {
-    return QString::fromStdU16String(platform::CodePage1256::ToUtf16(text));
+    return QString::fromStdU16String(script::CodePage1256::ToUtf16(text));
 }
 
 // Whether the phrase file could not be used, which greys the reminder group for the run.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 void ScriptTextBuffer::SetText(const std::string& newText) {
     changed = true;
@@ -16,7 +16,7 @@ void ScriptTextBuffer::SetText(const std::string& newText) {
     text = newText;
     if (length != 0) {
         // Code page 1256 is single-byte: one UTF-16 unit per byte.
-        std::u16string wide = platform::CodePage1256::ToUtf16(text);
+        std::u16string wide = script::CodePage1256::ToUtf16(text);
         const size_t n = std::min(wide.size(), static_cast<size_t>(capacity));
         std::copy_n(wide.begin(), n, wideText.begin());
         wideText[n] = u'\0';
@@ -31,11 +31,11 @@ void ScriptTextBuffer::Allocate() {
     glyphs = std::vector<uint32_t>(static_cast<size_t>(maxGlyphs));
     glyphFaces = std::vector<int>(static_cast<size_t>(maxGlyphs));
     clusterMap = std::vector<int>(static_cast<size_t>(maxGlyphs));
-    visualAttributes = std::vector<platform::ScriptVisAttr>(static_cast<size_t>(maxGlyphs));
+    visualAttributes = std::vector<script::ScriptVisAttr>(static_cast<size_t>(maxGlyphs));
     advances = std::vector<int>(static_cast<size_t>(maxGlyphs));
-    glyphOffsets = std::vector<platform::GlyphOffset>(static_cast<size_t>(maxGlyphs));
-    items = std::vector<platform::ScriptItem>(static_cast<size_t>(maxItems));
-    logicalAttributes = std::vector<platform::ScriptLogAttr>(static_cast<size_t>(capacity));
+    glyphOffsets = std::vector<script::GlyphOffset>(static_cast<size_t>(maxGlyphs));
+    items = std::vector<script::ScriptItem>(static_cast<size_t>(maxItems));
+    logicalAttributes = std::vector<script::ScriptLogAttr>(static_cast<size_t>(capacity));
     logicalWidths = std::vector<int>(static_cast<size_t>(capacity));
     glyphPositions = std::vector<QPointF>(static_cast<size_t>(maxGlyphs));
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
 // The text of one layout object and the scratch arrays its own path works in.
 // The arrays are sized by the longest text seen and never shrink, so a paint allocates
@@ -25,12 +25,12 @@ public:
     std::vector<uint32_t> glyphs;
     std::vector<int> glyphFaces;  // per glyph: the face of the shaping cache it comes from
     std::vector<int> clusterMap;  // per character; int, so 100,000 glyphs fit
-    std::vector<platform::ScriptVisAttr> visualAttributes;
+    std::vector<script::ScriptVisAttr> visualAttributes;
     std::vector<int> advances;
-    std::vector<platform::GlyphOffset> glyphOffsets;
-    std::vector<platform::ScriptItem> items;
+    std::vector<script::GlyphOffset> glyphOffsets;
+    std::vector<script::ScriptItem> items;
     int maxItems = 0;
-    std::vector<platform::ScriptLogAttr> logicalAttributes;
+    std::vector<script::ScriptLogAttr> logicalAttributes;
     std::vector<int> logicalWidths;
     // Added for glyph output: the pen positions handed to QGlyphRun without a copy.
     std::vector<QPointF> glyphPositions;

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "platform/ArabicLocale.h"
-#include "platform/ScriptBreaker.h"
-#include "platform/ScriptItemizer.h"
-#include "platform/ScriptShaper.h"
+#include "script/ScriptBreaker.h"
+#include "script/ScriptItemizer.h"
+#include "script/ScriptShaper.h"
 #include "text/ScriptRun.h"
 #include "text/ScriptTextBuffer.h"
 
@@ -60,12 +60,12 @@ void CScriptTextLayout::SetDirection(bool rtl) {
     rightToLeft = rtl;
     rightAligned = rtl;
     if (rtl) {
-        scriptState = platform::ScriptState{1, true, true};
-        scriptControl = platform::ScriptControl{0x0001};
+        scriptState = script::ScriptState{1, true, true};
+        scriptControl = script::ScriptControl{0x0001};
     } else {
         // Left to right: a plain paragraph at level 0 with no language preference.
-        scriptState = platform::ScriptState{};
-        scriptControl = platform::ScriptControl{};
+        scriptState = script::ScriptState{};
+        scriptControl = script::ScriptControl{};
     }
 }
 
@@ -247,7 +247,7 @@ void CScriptTextLayout::LayoutParagraph(QPainter& dc, QPoint& pos, const Bounds&
 ScriptRun* CScriptTextLayout::ItemizeRuns() {
     ScriptTextBuffer& b = *buffer;
     int count = 0;
-    if (!platform::ScriptItemizer::Itemize(b.wideText.data(), b.length, b.maxItems, scriptControl,
+    if (!script::ScriptItemizer::Itemize(b.wideText.data(), b.length, b.maxItems, scriptControl,
                                            scriptState, b.items.data(), &count))
         return nullptr;
     ScriptRun* head = nullptr;
@@ -265,7 +265,7 @@ ScriptRun* CScriptTextLayout::ItemizeRuns() {
 
 bool CScriptTextLayout::ShapeRun(const ScriptRun& run, int firstChar, int& width, int length) {
     ScriptTextBuffer& b = *buffer;
-    return platform::ScriptShaper::Shape(
+    return script::ScriptShaper::Shape(
         scriptCache, b.wideText.data() + firstChar, length < 0 ? run.length : length, b.maxGlyphs,
         run.analysis, b.glyphs.data(), b.clusterMap.data(), b.visualAttributes.data(),
         b.advances.data(), b.glyphOffsets.data(), &glyphCount, &width, b.glyphFaces.data());
@@ -285,8 +285,8 @@ bool CScriptTextLayout::ShapeRunForFit(const ScriptRun& run, int firstChar, int 
         return ShapeRun(run, firstChar, width);  // not worth a head of its own
     for (int head = first; head < run.length; head *= 2) {
         int end = head;
-        while (end < run.length && !(platform::ScriptBreaker::IsWhiteSpace(text[end - 1]) &&
-                                     !platform::ScriptBreaker::IsWhiteSpace(text[end])))
+        while (end < run.length && !(script::ScriptBreaker::IsWhiteSpace(text[end - 1]) &&
+                                     !script::ScriptBreaker::IsWhiteSpace(text[end])))
             ++end;
         if (end >= run.length)
             break;
@@ -308,7 +308,7 @@ int CScriptTextLayout::FitRun(ScriptRun& run, int fitLength, int remaining, int 
     const int length = fitLength;
     int* widths = b.logicalWidths.data();
     kept = run.length;  // on failure the whole run stays and adds nothing
-    if (!platform::ScriptShaper::GetLogicalWidths(run.analysis, length, glyphCount,
+    if (!script::ScriptShaper::GetLogicalWidths(run.analysis, length, glyphCount,
                                                   b.advances.data(), b.clusterMap.data(),
                                                   b.visualAttributes.data(), widths))
         return 0;
@@ -319,8 +319,8 @@ int CScriptTextLayout::FitRun(ScriptRun& run, int fitLength, int remaining, int 
         w += widths[k];
         ++k;
     }
-    platform::ScriptLogAttr* attrs = b.logicalAttributes.data();
-    if (!platform::ScriptBreaker::Break(b.wideText.data() + firstChar, length, run.analysis, attrs))
+    script::ScriptLogAttr* attrs = b.logicalAttributes.data();
+    if (!script::ScriptBreaker::Break(b.wideText.data() + firstChar, length, run.analysis, attrs))
         return 0;
     // Back up to a break opportunity or white space; character 0 is never tested.
     if (k > 0 && k < length) {
@@ -370,7 +370,7 @@ void CScriptTextLayout::DrawLine(QPainter& dc, int y, const Bounds& bounds, int 
         firsts[n] = first;
         first += run->length;
     }
-    if (n == 0 || !platform::ScriptItemizer::Layout(n, levels, visualToLogical, logicalToVisual))
+    if (n == 0 || !script::ScriptItemizer::Layout(n, levels, visualToLogical, logicalToVisual))
         return;
     for (int i = 0; i < n; ++i) {
         bySlot[logicalToVisual[i]] = logical[i];
@@ -397,7 +397,7 @@ bool CScriptTextLayout::DrawRun(QPainter& dc, int& x, int y, const ScriptRun& ru
     if (!ShapeRun(run, firstChar, width))
         return false;
     ScriptTextBuffer& b = *buffer;
-    if (!platform::ScriptShaper::TextOut(dc, scriptCache, b.glyphFaces.data(), x, y, rightAligned,
+    if (!script::ScriptShaper::TextOut(dc, scriptCache, b.glyphFaces.data(), x, y, rightAligned,
                                          b.glyphs.data(), glyphCount, b.advances.data(),
                                          b.glyphOffsets.data(), b.glyphPositions.data()))
         return false;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptCache.h"
-#include "platform/ScriptTypes.h"
+#include "script/ScriptCache.h"
+#include "script/ScriptTypes.h"
 
 class QPainter;
 class ScriptTextBuffer;
@@ -100,9 +100,9 @@ private:
     const QFont* font = nullptr;  // not owned
     bool rightAligned = true;
     int lineHeight = 0;
-    platform::ScriptControl scriptControl;
-    platform::ScriptState scriptState;
-    platform::ScriptCache scriptCache;
+    script::ScriptControl scriptControl;
+    script::ScriptState scriptState;
+    script::ScriptCache scriptCache;
     std::unique_ptr<ScriptTextBuffer> buffer;
     QRect placement;
     bool layoutStale = false;

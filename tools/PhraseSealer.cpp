@@ -2,7 +2,7 @@
 
 #include "content/PhraseStore.h"
 #include "content/ReadUtf16Lines.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 #include <unicode/ubidi.h>
 
@@ -25,7 +25,7 @@ bool isFiller(char16_t c) {
 
 // What one character adds to the phrase sum.
 int worth(char16_t c) {
-    const std::string byte = platform::CodePage1256::FromUtf16(std::u16string(1, c));
+    const std::string byte = script::CodePage1256::FromUtf16(std::u16string(1, c));
     return static_cast<unsigned char>(byte.at(0)) - 127;
 }
 
@@ -129,7 +129,7 @@ std::u16string CPhraseSealer::WithoutFiller(const std::u16string& line) {
 int64_t CPhraseSealer::Sum(const std::vector<std::u16string>& lines) {
     std::vector<std::string> bytes;
     for (const std::u16string& line : lines)
-        bytes.push_back(platform::CodePage1256::FromUtf16(line));
+        bytes.push_back(script::CodePage1256::FromUtf16(line));
     return CPhraseStore::PhraseSum(bytes);
 }
 

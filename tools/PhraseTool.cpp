@@ -3,7 +3,7 @@
 //   qb_phrasetool seal FILE [BALANCING-LINE]   (default: the last line)
 #include "content/PhraseStore.h"
 #include "content/ReadUtf16Lines.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tools/PhraseSealer.h"
 
 #include <QCoreApplication>
@@ -19,7 +19,7 @@
 
 namespace {
 
-using platform::CodePage1256;
+using script::CodePage1256;
 
 void fail(const QString& text) {
     std::fprintf(stderr, "%s\n", qPrintable(text));

@@ -1,10 +1,7 @@
 #include "platform/ShellOpen.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QPointer>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -14,8 +11,6 @@ namespace platform {
 
 namespace {
 
-constexpr int kFileNotFound = 2;
-constexpr int kAccessDenied = 5;
 // A registry value is read as at most MAX_PATH characters.
 constexpr DWORD kValueChars = MAX_PATH;
 
@@ -59,18 +54,6 @@ void ShellOpen::HtmlHandlerCommand(QObject* context,
     if (const std::optional<QString> htmlClass = ClassesRootDefault(QStringLiteral(".htm")))
         command = ClassesRootDefault(*htmlClass + QStringLiteral("\\shell\\open\\command"));
     AnswerLater(context, [done = std::move(done), command] { done(command); });
-}
-
-int ShellOpen::Run(const QStringList& arguments) {
-    if (arguments.isEmpty())
-        return kFileNotFound;
-    if (QProcess::startDetached(arguments.first(), arguments.mid(1)))
-        return kStarted;
-    const QString& program = arguments.first();
-    const bool found = program.contains(u'/') || program.contains(u'\\')
-                           ? QFile::exists(program)
-                           : !QStandardPaths::findExecutable(program).isEmpty();
-    return found ? kAccessDenied : kFileNotFound;
 }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 #include "PopupText.h"
 #include "content/PhraseStore.h"
 #include "notifier/NotifierHost.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tools/PhraseSealer.h"
 
 #include <QDir>
@@ -16,7 +16,7 @@
 namespace {
 
 using Path = CScriptTextLayout::Path;
-using platform::CodePage1256;
+using script::CodePage1256;
 
 // U+0633 U+0628 U+062D U+0627 U+0646, U+0627 U+0644 U+0644 U+0647, U+0648 U+0628 U+062D
 // U+0645 U+062F U+0647 and U+0627 U+0644 U+0639 U+0638 U+064A U+0645.

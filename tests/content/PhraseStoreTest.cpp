@@ -1,6 +1,6 @@
 #include "content/PhraseStore.h"
 #include "platform/AppMessages.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tests/app/TestDataFolder.h"
 
 #include <QDir>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using platform::CodePage1256;
+using script::CodePage1256;
 
 const QString kNotOpenedMessage = "Cannot Read Mirel file.\n\rQuietbell feature will be disabled";
 const QString kSumMessage = "Cannot Read Mirel.txt file.\n\rThe Quietbell feature will be disabled";

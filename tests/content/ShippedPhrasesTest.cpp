@@ -3,7 +3,7 @@
 #include "content/ReadUtf16Lines.h"
 #include "notifier/NotifierHost.h"
 #include "platform/AppMessages.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tests/app/TestDataFolder.h"
 #include "tools/PhraseSealer.h"
 
@@ -71,7 +71,7 @@ std::vector<std::u16string> shippedPhrases() {
     data.Write("mirel.txt", shippedPhraseFile());
     std::vector<std::u16string> phrases;
     for (const std::string& line : ReadUtf16Lines(data.DataPath("mirel.txt")).lines)
-        phrases.push_back(platform::CodePage1256::ToUtf16(line));
+        phrases.push_back(script::CodePage1256::ToUtf16(line));
     return phrases;
 }
 

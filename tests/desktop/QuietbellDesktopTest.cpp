@@ -18,6 +18,7 @@
 
 #include "QuietbellProgram.h"
 #include "RequireInstalled.h"
+#include "ScreenPixels.h"
 #include "TestMainDesktop.h"
 
 namespace {
@@ -89,12 +90,6 @@ protected:
 
     bool InPanel(const QRect& rect) const { return rect.top() > session->WorkArea().bottom(); }
 
-    bool AtWorkAreaCorner(const QRect& rect) const {
-        const QRect area = session->WorkArea();
-        // The shown popup stands one pixel above the edge it rose from.
-        return rect.right() == area.right() && area.bottom() - rect.bottom() <= 1;
-    }
-
     std::optional<Window> TrayIcon(const ChildProcess& program) const {
         for (const Window& window : WindowsOf(program)) {
             if (window.geometry.size() == QSize(kIconSize, kIconSize) && InPanel(window.geometry))
@@ -105,7 +100,7 @@ protected:
 
     std::optional<Window> Popup(const ChildProcess& program) const {
         for (const Window& window : WindowsOf(program)) {
-            if (AtWorkAreaCorner(window.geometry))
+            if (screenpixels::AtWorkAreaCorner(window.geometry, session->WorkArea()))
                 return window;
         }
         return std::nullopt;
@@ -168,39 +163,9 @@ protected:
         return session->Run(argv).exitCode == 0;
     }
 
-    // The rows of text in a menu on the screen, top to bottom, each as the darkest grey of its
-    // ink (0 black, 255 white): a greyed entry is drawn lighter than the others. Separators,
-    // a line or two high, are left out.
-    std::vector<int> TextRows(const QRect& rect) const {
-        const QImage shot = desktop.Screenshot().copy(rect);
-        std::map<QRgb, int> counts;
-        for (int y = 0; y < shot.height(); ++y) {
-            for (int x = 0; x < shot.width(); ++x)
-                ++counts[shot.pixel(x, y)];
-        }
-        const QRgb background =
-            std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
-                return a.second < b.second;
-            })->first;
-        const int paper = qGray(background);
-        std::vector<int> rows;
-        int bandHeight = 0;
-        int bandInk = 255;
-        for (int y = 3; y < shot.height() - 3; ++y) {
-            int ink = 255;
-            for (int x = 3; x < shot.width() - 3; ++x)
-                ink = std::min(ink, qGray(shot.pixel(x, y)));
-            if (ink < paper - 30) {
-                ++bandHeight;
-                bandInk = std::min(bandInk, ink);
-                continue;
-            }
-            if (bandHeight > 2)
-                rows.push_back(bandInk);
-            bandHeight = 0;
-            bandInk = 255;
-        }
-        return rows;
+    // The rows of text in a menu on the screen, top to bottom.
+    std::vector<screenpixels::TextRow> TextRows(const QRect& rect) const {
+        return screenpixels::TextRows(desktop.Screenshot().copy(rect), 30);
     }
 
     // The program's windows that a taskbar lists: managed by the window manager
@@ -338,11 +303,11 @@ TEST_F(QuietbellDesktopTest, TrayMenuExitEndsRemovesTheIconAndKeepsAllPreference
     ASSERT_TRUE(DesktopSession::WaitFor([&] { return (menu = NearTheIcon(program)).has_value(); }));
     // Today's date, greyed, above About, Preferences, Re-Show and Exit, once the menu has
     // painted them.
-    std::vector<int> rows;
+    std::vector<screenpixels::TextRow> rows;
     const auto fiveRows = [&] { return (rows = TextRows(menu->geometry)).size() == 5; };
     ASSERT_TRUE(DesktopSession::WaitFor(fiveRows)) << rows.size() << " rows";
     for (size_t row = 1; row < rows.size(); ++row)
-        EXPECT_GT(rows.front(), rows[row] + 40) << "row " << row;
+        EXPECT_GT(rows.front().ink, rows[row].ink + 40) << "row " << row;
     OverwritePosition();
     // The menu opens with About first; Up from the top wraps to the last entry, Exit.
     ASSERT_TRUE(desktop.Run({"xdotool", "key", "--delay", "50", "Up", "Return"}).exitCode == 0);

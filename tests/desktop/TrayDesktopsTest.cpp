@@ -1,11 +1,12 @@
 // The program's tray on the desktops whose tray is not an XEmbed one, or that have none, each
-// desktop started once for its cases:
+// desktop started once for its cases (TrayDesktopTest, parameterised by the desktop):
 // - the XFCE panel and GNOME Shell with its AppIndicator extension show only what an item
 //   exports over D-Bus (StatusNotifierItem and DBusMenu): the item registers with the
 //   desktop's watcher, its menu, asked for as the desktop asks, holds today's date greyed and
 //   the commands, and Exit chosen there ends the program and saves its position;
 // - GNOME Shell without the extension has no tray: the window stays within reach, the program
-//   says so once, and Preferences and Exit are reached through the window's own menu.
+//   says so once, and Preferences and Exit are reached through the window's own menu;
+// - openbox with no tray at first: the window stays until tint2 comes.
 #include <QDir>
 
 #include <gtest/gtest.h>
@@ -14,7 +15,9 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <set>
+#include <string>
 
 #include "DesktopSession.h"
 #include "GnomeShellSession.h"
@@ -40,29 +43,98 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// What the tests need of a desktop, whichever class starts it.
-struct Desktop {
-    ChildProcess::Strings environment;
-    QString configHome;
-    std::string logFile;
+ChildProcess StartProgram(const Session& desktop, const std::string& fakeTime) {
+    return quietbell::Start(desktop.Environment(),
+                            (desktop.Home() + "/quietbell.log").toStdString(), fakeTime);
+}
+
+void PrepareSettings(const Session& desktop) {
+    ASSERT_TRUE(QDir(desktop.ConfigHome() + "/Brindlewax").removeRecursively());
+    quietbell::Store(desktop.ConfigHome(), "Popup Mirel Index", kStoredPosition);
+}
+
+void OverwritePosition(const Session& desktop) {
+    quietbell::Store(desktop.ConfigHome(), "Popup Mirel Index", kOverwrittenPosition);
+}
+
+// A desktop the cases run on, started once for all of its cases.
+struct TrayDesktop {
+    std::string name;
+    std::function<std::unique_ptr<Session>()> make;
+    // Where the desktop's tray is a StatusNotifierItem host that tells whether it shows an
+    // item's icon: that it does.
+    std::function<bool(const Session&)> iconShown;
 };
 
-ChildProcess StartProgram(const Desktop& desktop, const std::string& fakeTime) {
-    return quietbell::Start(desktop.environment, desktop.logFile, fakeTime);
+const TrayDesktop kXfce{"XfcePanel", [] { return std::make_unique<XfcePanelSession>(); }, {}};
+const TrayDesktop kGnomeWithTray{
+    "GnomeShellWithAppIndicator",
+    [] {
+        return std::make_unique<GnomeShellSession>(
+            GnomeShellSession::Options{.appIndicator = true});
+    },
+    // The extension puts each item it shows in the top bar's status area.
+    [](const Session& gnome) {
+        return dynamic_cast<const GnomeShellSession&>(gnome).Eval(
+                   "Object.keys(Main.panel.statusArea)"
+                   ".some(k => k.startsWith('appindicator-'))") == QStringLiteral("true");
+    }};
+const TrayDesktop kGnomeWithoutTray{"GnomeShellWithoutTray", [] {
+                                        return std::make_unique<GnomeShellSession>(
+                                            GnomeShellSession::Options{.appIndicator = false});
+                                    },
+                                    {}};
+const TrayDesktop kOpenboxWithoutTray{"OpenboxWithoutTray", [] {
+                                          DesktopSession::Options options;
+                                          options.trayPanel = false;
+                                          return std::make_unique<DesktopSession>(options);
+                                      },
+                                      {}};
+
+// One desktop runs at a time: the one the case names, started when its first case comes and
+// kept for the cases that follow on it.
+class TrayDesktopTest : public testing::TestWithParam<TrayDesktop> {
+protected:
+    static void TearDownTestSuite() { running.reset(); }
+
+    void SetUp() override {
+        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
+        if (!running || runningName != GetParam().name) {
+            running.reset();
+            const auto start = Clock::now();
+            running = GetParam().make();
+            runningName = GetParam().name;
+            started = running->Start();
+            std::printf("[ timing ] %s ready after %.1f s\n", runningName.c_str(),
+                        SecondsSince(start));
+        }
+        ASSERT_TRUE(started) << running->Error();
+    }
+
+    static Session& Desktop() { return *running; }
+    template <typename Kind>
+    static Kind& DesktopAs() {
+        return dynamic_cast<Kind&>(*running);
+    }
+
+private:
+    static inline std::unique_ptr<Session> running;
+    static inline std::string runningName;
+    static inline bool started = false;
+};
+
+std::string NameOf(const testing::TestParamInfo<TrayDesktop>& info) {
+    return info.param.name;
 }
 
-void PrepareSettings(const Desktop& desktop) {
-    ASSERT_TRUE(QDir(desktop.configHome + "/Brindlewax").removeRecursively());
-    quietbell::Store(desktop.configHome, "Popup Mirel Index", kStoredPosition);
-}
-
-void OverwritePosition(const Desktop& desktop) {
-    quietbell::Store(desktop.configHome, "Popup Mirel Index", kOverwrittenPosition);
+// The desktop by its name in test failures.
+void PrintTo(const TrayDesktop& desktop, std::ostream* out) {
+    *out << desktop.name;
 }
 
 // The desktop's tray is a StatusNotifierItem host on the bus at busAddress; iconShown, where
 // given, tells whether the desktop shows an icon for the item.
-void CheckMenuOverDBusAndExitFromIt(const Desktop& desktop, const std::string& busAddress,
+void CheckMenuOverDBusAndExitFromIt(const Session& desktop, const std::string& busAddress,
                                     const char* desktopName,
                                     const std::function<bool()>& iconShown = {}) {
     StatusNotifierProbe tray(busAddress);
@@ -71,13 +143,13 @@ void CheckMenuOverDBusAndExitFromIt(const Desktop& desktop, const std::string& b
     const auto start = Clock::now();
     ChildProcess program = StartProgram(desktop, quietbell::kDefaultFakeTime);
     QString item;
-    ASSERT_TRUE(DesktopSession::WaitFor(
+    ASSERT_TRUE(Session::WaitFor(
         [&] { return !(item = tray.ItemOf(program.Pid())).isEmpty(); }, 30s));
     std::printf("[ timing ] %s: item registered %.1f s after the program started\n", desktopName,
                 SecondsSince(start));
 
     if (iconShown) {
-        EXPECT_TRUE(DesktopSession::WaitFor(iconShown));
+        EXPECT_TRUE(Session::WaitFor(iconShown));
     }
     EXPECT_NE(tray.MenuPath(item), "/NO_DBUSMENU");
     const std::vector<StatusNotifierProbe::MenuEntry> menu = tray.Menu(item);
@@ -91,98 +163,47 @@ void CheckMenuOverDBusAndExitFromIt(const Desktop& desktop, const std::string& b
     ASSERT_TRUE(tray.Click(item, menu.back().id));
     ASSERT_TRUE(program.WaitForExit(10s));
     EXPECT_EQ(program.ExitCode(), 0);
-    EXPECT_EQ(quietbell::Stored(desktop.configHome, "Popup Mirel Index").toInt(), kStoredPosition);
-    EXPECT_TRUE(DesktopSession::WaitFor([&] { return !tray.Items().contains(item); }));
+    EXPECT_EQ(quietbell::Stored(desktop.ConfigHome(), "Popup Mirel Index").toInt(),
+              kStoredPosition);
+    EXPECT_TRUE(Session::WaitFor([&] { return !tray.Items().contains(item); }));
 }
 
-class XfceTrayTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        const auto start = Clock::now();
-        xfce = std::make_unique<XfcePanelSession>();
-        started = xfce->Start();
-        std::printf("[ timing ] XFCE panel with its tray ready after %.1f s\n",
-                    SecondsSince(start));
-    }
+// The desktop's tray is a StatusNotifierItem host on its own session bus.
+class StatusNotifierTrayTest : public TrayDesktopTest {};
 
-    static void TearDownTestSuite() { xfce.reset(); }
-
-    void SetUp() override {
-        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
-        ASSERT_TRUE(started) << xfce->Error();
-    }
-
-    static Desktop TheDesktop() {
-        return {xfce->Desktop().Environment(), xfce->Desktop().Home() + "/.config",
-                (xfce->Desktop().Home() + "/quietbell.log").toStdString()};
-    }
-
-    static inline std::unique_ptr<XfcePanelSession> xfce;
-    static inline bool started = false;
-};
-
-TEST_F(XfceTrayTest, ItemExportsTheDateAndCommandsAndExitFromItEndsAndSavesThePosition) {
-    CheckMenuOverDBusAndExitFromIt(TheDesktop(), xfce->BusAddress(), "XFCE");
+// The session bus of the desktops whose tray is a StatusNotifierItem host.
+std::string BusAddress(const Session& desktop) {
+    if (const auto* xfce = dynamic_cast<const XfcePanelSession*>(&desktop))
+        return xfce->BusAddress();
+    return dynamic_cast<const GnomeShellSession&>(desktop).BusAddress();
 }
 
-// One GNOME Shell for each suite that names whether it has the AppIndicator extension.
-template <bool kAppIndicator>
-class GnomeTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        const auto start = Clock::now();
-        gnome = std::make_unique<GnomeShellSession>(
-            GnomeShellSession::Options{.appIndicator = kAppIndicator});
-        started = gnome->Start();
-        std::printf("[ timing ] GNOME Shell %s the AppIndicator extension ready after %.1f s\n",
-                    kAppIndicator ? "with" : "without", SecondsSince(start));
-    }
-
-    static void TearDownTestSuite() { gnome.reset(); }
-
-    void SetUp() override {
-        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
-        ASSERT_TRUE(started) << gnome->Error();
-    }
-
-    static Desktop TheDesktop() {
-        return {gnome->Environment(), gnome->ConfigHome(),
-                (gnome->Home() + "/quietbell.log").toStdString()};
-    }
-
-    static inline std::unique_ptr<GnomeShellSession> gnome;
-    static inline bool started = false;
-};
-
-using GnomeTrayTest = GnomeTest<true>;
-using GnomeWithoutTrayTest = GnomeTest<false>;
-
-TEST_F(GnomeTrayTest, TopBarShowsTheItemWhoseMenuHasTheDateAndCommandsAndExitSaves) {
-    // The extension puts each item it shows in the top bar's status area.
-    const auto inTopBar = [] {
-        return gnome->Eval(
-                   "Object.keys(Main.panel.statusArea)"
-                   ".some(k => k.startsWith('appindicator-'))") == QStringLiteral("true");
-    };
-    CheckMenuOverDBusAndExitFromIt(TheDesktop(), gnome->BusAddress(), "GNOME", inTopBar);
+TEST_P(StatusNotifierTrayTest, ItemExportsTheDateAndCommandsAndExitFromItEndsAndSavesThePosition) {
+    const auto& iconShown = GetParam().iconShown;
+    CheckMenuOverDBusAndExitFromIt(
+        Desktop(), BusAddress(Desktop()), GetParam().name.c_str(),
+        iconShown ? [&] { return iconShown(Desktop()); } : std::function<bool()>());
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktops, StatusNotifierTrayTest, testing::Values(kXfce, kGnomeWithTray),
+                         NameOf);
 
 // The program's visible windows with the given name.
-std::vector<unsigned long> Named(const Desktop& desktop, const ChildProcess& program,
+std::vector<unsigned long> Named(const Session& desktop, const ChildProcess& program,
                                  const QString& name) {
     std::vector<unsigned long> named;
-    for (unsigned long id : quietbell::Windows(desktop.environment, program.Pid())) {
-        if (quietbell::WindowName(desktop.environment, id) == name)
+    for (unsigned long id : quietbell::Windows(desktop.Environment(), program.Pid())) {
+        if (quietbell::WindowName(desktop.Environment(), id) == name)
             named.push_back(id);
     }
     return named;
 }
 
 // The message boxes the program shows: dialogs that bear its name (the popup does too).
-std::vector<unsigned long> MessageBoxes(const Desktop& desktop, const ChildProcess& program) {
+std::vector<unsigned long> MessageBoxes(const Session& desktop, const ChildProcess& program) {
     std::vector<unsigned long> boxes;
     for (unsigned long id : Named(desktop, program, "quietbell")) {
-        if (quietbell::IsDialog(desktop.environment, id))
+        if (quietbell::IsDialog(desktop.Environment(), id))
             boxes.push_back(id);
     }
     return boxes;
@@ -190,124 +211,108 @@ std::vector<unsigned long> MessageBoxes(const Desktop& desktop, const ChildProce
 
 // Brings the window up the desktop's way, opens its context menu from the keyboard and takes
 // an entry by its mnemonic.
-bool ChooseFromWindowMenu(const Desktop& desktop, const ChildProcess& program,
+bool ChooseFromWindowMenu(const Session& desktop, const ChildProcess& program,
                           const std::function<bool()>& activateWindow,
                           const std::string& mnemonic) {
     const std::vector<unsigned long> before =
-        quietbell::Windows(desktop.environment, program.Pid());
+        quietbell::Windows(desktop.Environment(), program.Pid());
     const std::set<unsigned long> known(before.begin(), before.end());
     auto menuShows = [&] {
-        for (unsigned long id : quietbell::Windows(desktop.environment, program.Pid())) {
+        for (unsigned long id : quietbell::Windows(desktop.Environment(), program.Pid())) {
             if (!known.count(id))
                 return true;
         }
         return false;
     };
     return activateWindow() &&
-           ChildProcess::Run({"xdotool", "key", "Menu"}, desktop.environment).exitCode == 0 &&
-           DesktopSession::WaitFor(menuShows) &&
-           ChildProcess::Run({"xdotool", "key", mnemonic}, desktop.environment).exitCode == 0;
+           ChildProcess::Run({"xdotool", "key", "Menu"}, desktop.Environment()).exitCode == 0 &&
+           Session::WaitFor(menuShows) &&
+           ChildProcess::Run({"xdotool", "key", mnemonic}, desktop.Environment()).exitCode == 0;
 }
 
 // No tray: the start picture stays as an ordinary window in the task list, the program says
 // once that there is no tray, and the window's menu reaches Preferences and Exit.
-TEST_F(GnomeWithoutTrayTest, WindowStaysMessageComesOnceAndItsMenuReachesPreferencesAndExit) {
-    const Desktop desktop = TheDesktop();
+class NoTrayTest : public TrayDesktopTest {};
+
+TEST_P(NoTrayTest, WindowStaysMessageComesOnceAndItsMenuReachesPreferencesAndExit) {
+    const Session& desktop = Desktop();
     PrepareSettings(desktop);
     ChildProcess program = StartProgram(desktop, quietbell::kDefaultFakeTime);
     std::vector<unsigned long> picture;
-    ASSERT_TRUE(DesktopSession::WaitFor(
+    ASSERT_TRUE(Session::WaitFor(
         [&] { return (picture = Named(desktop, program, "Quietbell")).size() == 1; }, 30s));
     std::vector<unsigned long> box;
-    ASSERT_TRUE(DesktopSession::WaitFor(
+    ASSERT_TRUE(Session::WaitFor(
         [&] { return !(box = MessageBoxes(desktop, program)).empty(); }, 30s));
     EXPECT_EQ(box.size(), 1u);
 
     OverwritePosition(desktop);
-    ASSERT_TRUE(quietbell::Keys(desktop.environment, box.front(), {"Return"}));
-    ASSERT_TRUE(DesktopSession::WaitFor([&] { return MessageBoxes(desktop, program).empty(); }));
+    ASSERT_TRUE(quietbell::Keys(desktop.Environment(), box.front(), {"Return"}));
+    ASSERT_TRUE(Session::WaitFor([&] { return MessageBoxes(desktop, program).empty(); }));
     // Once: the ticks that follow bring no second box.
     EXPECT_FALSE(
-        DesktopSession::WaitFor([&] { return !MessageBoxes(desktop, program).empty(); }, 3s));
+        Session::WaitFor([&] { return !MessageBoxes(desktop, program).empty(); }, 3s));
 
     const std::vector<unsigned long> listed =
-        quietbell::TaskbarEntries(desktop.environment, program.Pid());
+        quietbell::TaskbarEntries(desktop.Environment(), program.Pid());
     EXPECT_EQ(listed, picture);
 
     // The shell's overview would bring the minimised window up.
-    const auto activate = [] { return gnome->Activate("Quietbell"); };
+    const auto activate = [] { return DesktopAs<GnomeShellSession>().Activate("Quietbell"); };
     ASSERT_TRUE(ChooseFromWindowMenu(desktop, program, activate, "p"));
     std::vector<unsigned long> preferences;
-    ASSERT_TRUE(DesktopSession::WaitFor(
+    ASSERT_TRUE(Session::WaitFor(
         [&] { return (preferences = Named(desktop, program, "Preferences")).size() == 1; }));
-    ASSERT_TRUE(quietbell::Keys(desktop.environment, preferences.front(), {"Escape"}));
+    ASSERT_TRUE(quietbell::Keys(desktop.Environment(), preferences.front(), {"Escape"}));
     ASSERT_TRUE(
-        DesktopSession::WaitFor([&] { return Named(desktop, program, "Preferences").empty(); }));
+        Session::WaitFor([&] { return Named(desktop, program, "Preferences").empty(); }));
 
     ASSERT_TRUE(ChooseFromWindowMenu(desktop, program, activate, "e"));
     ASSERT_TRUE(program.WaitForExit(10s));
     EXPECT_EQ(program.ExitCode(), 0);
-    EXPECT_EQ(quietbell::Stored(desktop.configHome, "Popup Mirel Index").toInt(), kStoredPosition);
+    EXPECT_EQ(quietbell::Stored(desktop.ConfigHome(), "Popup Mirel Index").toInt(), kStoredPosition);
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktops, NoTrayTest, testing::Values(kGnomeWithoutTray), NameOf);
 
 // Openbox with no tray at first: the window stays and the program says so once; when a tray
 // (tint2) comes, the icon docks there and the window goes, as after an ordinary start.
-class OpenboxLateTrayTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        DesktopSession::Options options;
-        options.trayPanel = false;
-        openbox = std::make_unique<DesktopSession>(options);
-        started = openbox->Start();
-    }
+class LateTrayTest : public TrayDesktopTest {};
 
-    static void TearDownTestSuite() { openbox.reset(); }
-
-    void SetUp() override {
-        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
-        ASSERT_TRUE(started) << openbox->Error();
-    }
-
-    static Desktop TheDesktop() {
-        return {openbox->Environment(), openbox->Home() + "/.config",
-                (openbox->Home() + "/quietbell.log").toStdString()};
-    }
-
-    static inline std::unique_ptr<DesktopSession> openbox;
-    static inline bool started = false;
-};
-
-TEST_F(OpenboxLateTrayTest, WindowStaysUntilATrayComesThenTheIconDocksAndTheWindowGoes) {
-    const Desktop desktop = TheDesktop();
+TEST_P(LateTrayTest, WindowStaysUntilATrayComesThenTheIconDocksAndTheWindowGoes) {
+    DesktopSession& openbox = DesktopAs<DesktopSession>();
+    const Session& desktop = openbox;
     PrepareSettings(desktop);
     ChildProcess program = StartProgram(desktop, quietbell::kDefaultFakeTime);
     std::vector<unsigned long> box;
-    ASSERT_TRUE(DesktopSession::WaitFor(
+    ASSERT_TRUE(Session::WaitFor(
         [&] { return !(box = MessageBoxes(desktop, program)).empty(); }, 30s));
-    ASSERT_TRUE(quietbell::Keys(desktop.environment, box.front(), {"Return"}));
-    ASSERT_TRUE(DesktopSession::WaitFor([&] { return MessageBoxes(desktop, program).empty(); }));
+    ASSERT_TRUE(quietbell::Keys(desktop.Environment(), box.front(), {"Return"}));
+    ASSERT_TRUE(Session::WaitFor([&] { return MessageBoxes(desktop, program).empty(); }));
     const std::vector<unsigned long> listed =
-        quietbell::TaskbarEntries(desktop.environment, program.Pid());
+        quietbell::TaskbarEntries(desktop.Environment(), program.Pid());
     ASSERT_EQ(listed.size(), 1u);
-    EXPECT_TRUE(quietbell::Iconified(desktop.environment, listed.front()));
+    EXPECT_TRUE(quietbell::Iconified(desktop.Environment(), listed.front()));
 
     const auto start = Clock::now();
-    ASSERT_TRUE(openbox->SetPanel(DesktopSession::Panel::Bottom)) << openbox->Error();
-    const QRect area = openbox->WorkArea();
+    ASSERT_TRUE(openbox.SetPanel(DesktopSession::Panel::Bottom)) << openbox.Error();
+    const QRect area = openbox.WorkArea();
     auto docked = [&] {
-        for (unsigned long id : quietbell::Windows(desktop.environment, program.Pid())) {
-            if (openbox->WindowGeometry(id).top() > area.bottom())
+        for (unsigned long id : quietbell::Windows(desktop.Environment(), program.Pid())) {
+            if (openbox.WindowGeometry(id).top() > area.bottom())
                 return true;
         }
         return false;
     };
-    ASSERT_TRUE(DesktopSession::WaitFor(docked));
+    ASSERT_TRUE(Session::WaitFor(docked));
     std::printf("[ timing ] openbox: icon docked %.1f s after tint2 started\n",
                 SecondsSince(start));
-    EXPECT_TRUE(DesktopSession::WaitFor(
-        [&] { return quietbell::TaskbarEntries(desktop.environment, program.Pid()).empty(); }));
+    EXPECT_TRUE(Session::WaitFor(
+        [&] { return quietbell::TaskbarEntries(desktop.Environment(), program.Pid()).empty(); }));
     EXPECT_TRUE(MessageBoxes(desktop, program).empty());
     EXPECT_EQ(program.Stop(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktops, LateTrayTest, testing::Values(kOpenboxWithoutTray), NameOf);
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "app/PreferenceKeys.h"
 #include "app/SettingsStore.h"
 #include "platform/Clock.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "tests/app/TestDataFolder.h"
 
 #include <QFile>
@@ -36,7 +36,7 @@ std::u16string ArabicNames() {
 }
 
 std::string Cp1256(const std::u16string& text) {
-    return platform::CodePage1256::FromUtf16(text);
+    return script::CodePage1256::FromUtf16(text);
 }
 
 // A data folder with strings 130 and 131, a settings file of its own, today fixed, and

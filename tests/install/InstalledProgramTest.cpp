@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "ChildProcess.h"
+#include "ScreenPixels.h"
 #include "TestMainDesktop.h"
 
 namespace {
@@ -32,9 +33,7 @@ QImage Rgb(const QImage& image) {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-bool IsGold(const QColor& c) {
-    return c.red() > 120 && c.red() > c.blue() + 60;
-}
+using screenpixels::IsGold;
 
 int DifferentPixels(const QImage& a, const QImage& b) {
     int different = 0;

@@ -6,7 +6,7 @@
 #include "content/PhraseStore.h"
 #include "platform/AppMessages.h"
 #include "platform/Clock.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -57,7 +57,7 @@ std::vector<std::string> WritePhraseFile(const QString& path) {
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     std::u16string text = u"\uFEFF";
     for (const std::string& line : lines)
-        text += platform::CodePage1256::ToUtf16(line) + u"\r\n";
+        text += script::CodePage1256::ToUtf16(line) + u"\r\n";
     file.write(reinterpret_cast<const char*>(text.data()),
                static_cast<qint64>(text.size() * sizeof(char16_t)));
     std::vector<std::string> labels;

@@ -19,9 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool IsGold(const QColor& c) {
-    return c.red() > 120 && c.red() > c.blue() + 60;
-}
+using screenpixels::IsGold;
 
 QRect AvailableGeometry() {
     return QGuiApplication::primaryScreen()->availableGeometry();

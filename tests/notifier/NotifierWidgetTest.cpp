@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ScreenPixels.h"
 #include "TestPhrases.h"
 #include "notifier/FadeOutWindow.h"
 #include "notifier/NotifierHost.h"
@@ -19,17 +20,7 @@ using platform::PanelEdge;
 const DesktopShape kBottomPanel{QRect(0, 0, 1280, 770), PanelEdge::Bottom};
 const QRect kShown(1280 - 233, 770 - 168, 233, 167);
 
-bool IsDark(QRgb pixel) {
-    return qGray(pixel) < 100;
-}
-
-int DarkPixelsIn(const QImage& image, const QRect& rect) {
-    int dark = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            dark += IsDark(image.pixel(x, y));
-    return dark;
-}
+using screenpixels::DarkPixels;
 
 // A fresh host per test, on a desktop of a known shape.
 class NotifierHostTest : public testing::Test {
@@ -93,8 +84,8 @@ TEST_F(NotifierHostTest, PhraseSlidesOutAndPaintsFrameAndText) {
     ASSERT_EQ(picture.size(), QSize(233, 167));
     const QColor frame = picture.pixelColor(10, 80);
     EXPECT_GT(frame.red(), frame.blue() + 60) << "gold frame";
-    EXPECT_GT(DarkPixelsIn(picture, Notifier().TextRect()), 30) << "phrase text";
-    EXPECT_EQ(DarkPixelsIn(picture, QRect(31, 31, 20, 10)), 0) << "plain white field";
+    EXPECT_GT(DarkPixels(picture, Notifier().TextRect()), 30) << "phrase text";
+    EXPECT_EQ(DarkPixels(picture, QRect(31, 31, 20, 10)), 0) << "plain white field";
 }
 
 TEST_F(NotifierHostTest, ClickWithoutFadeSlidesBackToNothing) {

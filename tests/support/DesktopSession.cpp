@@ -1,7 +1,5 @@
 #include "DesktopSession.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -16,7 +14,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -130,10 +127,7 @@ std::vector<QRect> MappedWindows::Places() {
     return mapped;
 }
 
-DesktopSession::DesktopSession(Options options) : options(options) {
-    // The session folder holds each program's log; keep it for a look after a failure.
-    folder.setAutoRemove(qEnvironmentVariableIsEmpty("QB_KEEP_DESKTOP_FOLDER"));
-}
+DesktopSession::DesktopSession(Options options) : options(options) {}
 
 DesktopSession::~DesktopSession() {
     // Clients first, the server last.
@@ -143,28 +137,12 @@ DesktopSession::~DesktopSession() {
     server.Stop();
 }
 
-bool DesktopSession::Fail(const std::string& what) {
-    error = what + " on display " + display.toStdString() + " (logs in " +
-            folder.path().toStdString() + ")";
-    return false;
-}
-
-QString DesktopSession::Home() const {
-    return folder.filePath("home");
-}
-
-std::string DesktopSession::LogFile(const char* program) const {
-    return folder.filePath(QString(program) + ".log").toStdString();
+std::string DesktopSession::Where() const {
+    return " on display " + display.toStdString();
 }
 
 bool DesktopSession::Start() {
-    if (!folder.isValid())
-        return Fail("no temporary folder");
-    QDir(folder.path()).mkpath("home/.config");
-    QDir(folder.path()).mkpath("runtime");
-    QFile::setPermissions(folder.filePath("runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return StartServer() && SetUpMonitors() && SetUpDpi() && StartWindowManager() &&
+    return MakeFolders() && StartServer() && SetUpMonitors() && SetUpDpi() && StartWindowManager() &&
            (!options.trayPanel || StartPanel()) && (!options.compositor || StartCompositor());
 }
 
@@ -312,7 +290,7 @@ bool DesktopSession::SetUpMonitors() {
 bool DesktopSession::SetUpDpi() {
     if (options.dpi == 96)
         return true;
-    const QString resources = folder.filePath("Xresources");
+    const QString resources = FolderPath("Xresources");
     QFile file(resources);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return Fail("cannot write the X resources");
@@ -332,7 +310,7 @@ bool DesktopSession::StartWindowManager() {
 }
 
 bool DesktopSession::StartPanel() {
-    const QString config = folder.filePath("tint2rc");
+    const QString config = FolderPath("tint2rc");
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return Fail("cannot write the panel config");
@@ -416,19 +394,8 @@ bool DesktopSession::CompositorRunning() const {
     return SelectionOwned("_NET_WM_CM_S0");
 }
 
-ChildProcess::Strings DesktopSession::Environment() const {
-    std::vector<std::pair<std::string, std::string>> overrides = {
-        {"DISPLAY", display.toStdString()},
-        {"HOME", Home().toStdString()},
-        {"XDG_CONFIG_HOME", folder.filePath("home/.config").toStdString()},
-        {"XDG_RUNTIME_DIR", folder.filePath("runtime").toStdString()},
-    };
-    overrides.insert(overrides.end(), extraEnvironment.begin(), extraEnvironment.end());
-    return ChildProcess::CurrentEnvironmentWith(overrides);
-}
-
-void DesktopSession::AddEnvironment(const std::string& name, const std::string& value) {
-    extraEnvironment.emplace_back(name, value);
+Session::Variables DesktopSession::DesktopVariables() const {
+    return {{"DISPLAY", display.toStdString()}};
 }
 
 void DesktopSession::ApplyToThisProcess() const {
@@ -573,14 +540,6 @@ bool DesktopSession::IsViewable(unsigned long window) const {
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-ChildProcess DesktopSession::StartProgram(const ChildProcess::Strings& argv) const {
-    return ChildProcess::Start(argv, Environment(), LogFile(argv.front().c_str()));
-}
-
-ChildProcess::Result DesktopSession::Run(const ChildProcess::Strings& argv) const {
-    return ChildProcess::Run(argv, Environment());
-}
-
 void DesktopSession::SyncWithServer() {
     const auto* x11 =
         qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -588,17 +547,4 @@ void DesktopSession::SyncWithServer() {
         return;
     xcb_connection_t* connection = x11->connection();
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-}
-
-bool DesktopSession::WaitFor(const std::function<bool()>& condition,
-                             std::chrono::milliseconds deadline) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }

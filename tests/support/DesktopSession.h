@@ -2,8 +2,7 @@
 
 // A real X desktop for tests: Xvfb on a free display, openbox, a tint2 panel with a system
 // tray that reserves its strip (so the work area shrinks), and on demand the picom
-// compositor. HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR point into a temporary folder; every
-// process started here is stopped by its own pid when the session ends.
+// compositor. Its folders, logs and child processes are a Session's.
 //
 // In-process widget tests: link qb_test_main_desktop (qb_test(... DESKTOP ...)); its main
 // starts a session before the QApplication, on the xcb platform, and TheDesktop()
@@ -15,24 +14,19 @@
 //     })); desktop.Click(QPoint(100, 700)); QImage shot = desktop.Screenshot();
 //
 // Other programs run under the session with StartProgram (the real program, for example).
-// Each program's output goes to <session folder>/<program>.log; set QB_KEEP_DESKTOP_FOLDER=1
-// to keep the folder after the run.
 
 #include <QImage>
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <QTemporaryDir>
 
-#include <chrono>
-#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "Session.h"
 
 // Rectangles in test failures as x,y widthxheight.
 inline void PrintTo(const QRect& rect, std::ostream* out) {
@@ -62,7 +56,7 @@ private:
     std::vector<QRect> mapped;
 };
 
-class DesktopSession {
+class DesktopSession : public Session {
 public:
     enum class Panel { Bottom, Top, Left, Right };
 
@@ -92,22 +86,13 @@ public:
 
     explicit DesktopSession(Options options);
     DesktopSession() : DesktopSession(Options{}) {}
-    ~DesktopSession();
-    DesktopSession(const DesktopSession&) = delete;
-    DesktopSession& operator=(const DesktopSession&) = delete;
+    ~DesktopSession() override;
 
     // Starts the X server, window manager and panel and waits until all are ready.
-    bool Start();
-    // What went wrong in the last failed call.
-    const std::string& Error() const { return error; }
+    bool Start() override;
 
     QString Display() const { return display; }
-    QString Home() const;
     const Options& GetOptions() const { return options; }
-    // The current environment with DISPLAY, HOME and the XDG folders of this session.
-    ChildProcess::Strings Environment() const;
-    // One more variable for every program started here (a D-Bus address, ...).
-    void AddEnvironment(const std::string& name, const std::string& value);
     // Points this process at the session (DISPLAY, HOME, XDG folders, QT_QPA_PLATFORM=xcb).
     void ApplyToThisProcess() const;
 
@@ -152,19 +137,13 @@ public:
     // Whether the window is mapped and all its ancestors too.
     bool IsViewable(unsigned long window) const;
 
-    // Starts a program under this desktop; its output goes to a log in the session folder.
-    ChildProcess StartProgram(const ChildProcess::Strings& argv) const;
-    // Runs a command under this desktop to its end.
-    ChildProcess::Result Run(const ChildProcess::Strings& argv) const;
-
     // Every request this process's own Qt connection has made has reached the X server once
     // this returns, so that what the server reports next includes them.
     static void SyncWithServer();
 
-    // Polls condition until it holds or the deadline passes, handling Qt events in between
-    // when an application object exists.
-    static bool WaitFor(const std::function<bool()>& condition,
-                        std::chrono::milliseconds deadline = std::chrono::seconds(10));
+protected:
+    Variables DesktopVariables() const override;
+    std::string Where() const override;
 
 private:
     bool StartServer();
@@ -173,19 +152,14 @@ private:
     bool SetUpDpi();
     bool StartWindowManager();
     bool StartPanel();
-    bool Fail(const std::string& what);
     std::string PanelConfig() const;
     bool PanelReserved() const;
-    std::string LogFile(const char* program) const;
     std::vector<unsigned long> Search(const char* field, const QString& pattern) const;
 
     Options options;
-    QTemporaryDir folder;
     QString display;
-    std::string error;
     ChildProcess server;
     ChildProcess windowManager;
     ChildProcess panel;
     ChildProcess compositor;
-    std::vector<std::pair<std::string, std::string>> extraEnvironment;
 };

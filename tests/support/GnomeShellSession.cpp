@@ -1,7 +1,5 @@
 #include "GnomeShellSession.h"
 
-#include "DesktopSession.h"
-
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
@@ -46,10 +44,7 @@ bool LogHas(const std::string& path, const char* line) {
 
 }  // namespace
 
-GnomeShellSession::GnomeShellSession(Options options) : options(options) {
-    // The session folder holds each program's log; keep it for a look after a failure.
-    folder.setAutoRemove(qEnvironmentVariableIsEmpty("QB_KEEP_DESKTOP_FOLDER"));
-}
+GnomeShellSession::GnomeShellSession(Options options) : options(options) {}
 
 GnomeShellSession::~GnomeShellSession() {
     // XWayland and the shell's helpers follow the shell; the buses go last.
@@ -58,43 +53,16 @@ GnomeShellSession::~GnomeShellSession() {
     systemBus.Stop();
 }
 
-bool GnomeShellSession::Fail(const std::string& what) {
-    error = what + " (logs in " + folder.path().toStdString() + ")";
-    return false;
-}
-
-QString GnomeShellSession::Home() const {
-    return folder.filePath("home");
-}
-
-QString GnomeShellSession::ConfigHome() const {
-    return folder.filePath("home/.config");
-}
-
-std::string GnomeShellSession::LogFile(const char* program) const {
-    return folder.filePath(QString(program) + ".log").toStdString();
-}
-
-ChildProcess::Strings GnomeShellSession::ShellEnvironment() const {
-    return ChildProcess::CurrentEnvironmentWith({
-        {"HOME", Home().toStdString()},
-        {"XDG_CONFIG_HOME", ConfigHome().toStdString()},
-        {"XDG_RUNTIME_DIR", folder.filePath("runtime").toStdString()},
+Session::Variables GnomeShellSession::DesktopVariables() const {
+    const bool xwayland = !display.empty();
+    return {
         {"DBUS_SESSION_BUS_ADDRESS", sessionBus.Address()},
         {"DBUS_SYSTEM_BUS_ADDRESS", systemBus.Address()},
-        {"DISPLAY", ""},
-        {"WAYLAND_DISPLAY", ""},
-        {"XAUTHORITY", ""},
+        {"DISPLAY", display},
+        {"XAUTHORITY", xauthority},
+        {"WAYLAND_DISPLAY", xwayland ? kWaylandDisplay : ""},
         {"QT_QPA_PLATFORM", ""},
-    });
-}
-
-ChildProcess::Strings GnomeShellSession::Environment() const {
-    ChildProcess::Strings environment = ShellEnvironment();
-    environment.push_back("DISPLAY=" + display);
-    environment.push_back("XAUTHORITY=" + xauthority);
-    environment.push_back(std::string("WAYLAND_DISPLAY=") + kWaylandDisplay);
-    return environment;
+    };
 }
 
 bool GnomeShellSession::WriteHarnessExtension() const {
@@ -105,17 +73,13 @@ bool GnomeShellSession::WriteHarnessExtension() const {
 }
 
 bool GnomeShellSession::Start() {
-    if (!folder.isValid())
-        return Fail("no temporary folder");
-    QDir(folder.path()).mkpath("home/.config");
-    QDir(folder.path()).mkpath("runtime");
-    QFile::setPermissions(folder.filePath("runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!MakeFolders())
+        return false;
     if (!WriteHarnessExtension())
         return Fail("cannot write the harness extension");
-    const std::string runtime = folder.filePath("runtime").toStdString();
-    if (!systemBus.Start(runtime + "/system-bus", ShellEnvironment(), LogFile("system-bus")) ||
-        !sessionBus.Start(runtime + "/session-bus", ShellEnvironment(), LogFile("session-bus")))
+    const std::string runtime = RuntimeFolder().toStdString();
+    if (!systemBus.Start(runtime + "/system-bus", Environment(), LogFile("system-bus")) ||
+        !sessionBus.Start(runtime + "/session-bus", Environment(), LogFile("session-bus")))
         return Fail("dbus-daemon did not start");
 
     // The extensions are set before the shell starts, so it enables them as it starts up.
@@ -131,27 +95,26 @@ bool GnomeShellSession::Start() {
 
     const std::string monitor =
         std::to_string(options.monitor.width()) + "x" + std::to_string(options.monitor.height());
-    shell = ChildProcess::Start({"gnome-shell", "--headless", "--wayland", "--virtual-monitor",
-                                 monitor, std::string("--wayland-display=") + kWaylandDisplay},
-                                ShellEnvironment(), LogFile("gnome-shell"));
-    if (!DesktopSession::WaitFor(
+    shell = StartProgram({"gnome-shell", "--headless", "--wayland", "--virtual-monitor", monitor,
+                          std::string("--wayland-display=") + kWaylandDisplay});
+    if (!WaitFor(
             [&] { return !shell.Running() || LogHas(LogFile("gnome-shell"), kReadyLine); }, 90s) ||
         !shell.Running())
         return Fail("gnome-shell did not start up");
 
     // XWayland is up once the shell gives its display to the programs it starts.
     std::optional<QString> answer;
-    if (!DesktopSession::WaitFor([&] {
+    if (!WaitFor([&] {
             answer = Eval(QStringLiteral("GLib.getenv('DISPLAY')"));
             return answer && answer->startsWith("\":");
         }))
         return Fail("XWayland did not start");
     display = answer->mid(1, answer->size() - 2).toStdString();
-    const QStringList auth = QDir(folder.filePath("runtime"))
+    const QStringList auth = QDir(RuntimeFolder())
                                  .entryList({".mutter-Xwaylandauth.*"}, QDir::Files | QDir::Hidden);
     if (auth.isEmpty())
         return Fail("XWayland wrote no authority file");
-    xauthority = folder.filePath("runtime/" + auth.front()).toStdString();
+    xauthority = (RuntimeFolder() + "/" + auth.front()).toStdString();
     return true;
 }
 
@@ -178,12 +141,4 @@ bool GnomeShellSession::Activate(const QString& title) const {
                                "if (w) w.activate(global.get_current_time()); !!w && w.has_focus()")
                                .arg("'" + title + "'");
     return Eval(script) == QStringLiteral("true");
-}
-
-ChildProcess GnomeShellSession::StartProgram(const ChildProcess::Strings& argv) const {
-    return ChildProcess::Start(argv, Environment(), LogFile(argv.front().c_str()));
-}
-
-ChildProcess::Result GnomeShellSession::Run(const ChildProcess::Strings& argv) const {
-    return ChildProcess::Run(argv, display.empty() ? ShellEnvironment() : Environment());
 }

@@ -4,8 +4,7 @@
 // session bus and a stand-in system bus (the shell asks its login manager there), with the
 // tests' harness extension, which lets Eval run in the shell. With the AppIndicator
 // extension the shell has a tray (a StatusNotifierItem host); without it, GNOME's default,
-// it has none. HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR point into a temporary folder;
-// every process started here is stopped by its own pid.
+// it has none. Its folders, logs and child processes are a Session's.
 //
 //     GnomeShellSession gnome({.appIndicator = false});
 //     ASSERT_TRUE(gnome.Start()) << gnome.Error();
@@ -13,15 +12,15 @@
 
 #include <QSize>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <optional>
 #include <string>
 
 #include "ChildProcess.h"
 #include "DbusDaemon.h"
+#include "Session.h"
 
-class GnomeShellSession {
+class GnomeShellSession : public Session {
 public:
     struct Options {
         bool appIndicator = true;
@@ -29,21 +28,13 @@ public:
     };
 
     explicit GnomeShellSession(Options options);
-    ~GnomeShellSession();
-    GnomeShellSession(const GnomeShellSession&) = delete;
-    GnomeShellSession& operator=(const GnomeShellSession&) = delete;
+    ~GnomeShellSession() override;
 
     // Starts the buses and the shell and waits until the shell has started up and XWayland
     // takes clients.
-    bool Start();
-    const std::string& Error() const { return error; }
+    bool Start() override;
 
-    QString Home() const;
-    QString ConfigHome() const;
     const std::string& BusAddress() const { return sessionBus.Address(); }
-    // For programs: the buses, the folders, and XWayland's DISPLAY and XAUTHORITY beside the
-    // shell's WAYLAND_DISPLAY, as a GNOME session gives them.
-    ChildProcess::Strings Environment() const;
 
     // Runs JavaScript in the shell; its result as JSON, or nothing when the call failed.
     std::optional<QString> Eval(const QString& script) const;
@@ -52,18 +43,16 @@ public:
     // too, as choosing it in the overview does (the shell ignores a client's request to).
     bool Activate(const QString& title) const;
 
-    ChildProcess StartProgram(const ChildProcess::Strings& argv) const;
-    ChildProcess::Result Run(const ChildProcess::Strings& argv) const;
+protected:
+    // The buses, and once XWayland runs its DISPLAY and XAUTHORITY beside the shell's
+    // WAYLAND_DISPLAY, as a GNOME session gives them; before, none of the three, so that
+    // the shell starts as a compositor of its own.
+    Variables DesktopVariables() const override;
 
 private:
-    bool Fail(const std::string& what);
     bool WriteHarnessExtension() const;
-    ChildProcess::Strings ShellEnvironment() const;
-    std::string LogFile(const char* program) const;
 
     Options options;
-    QTemporaryDir folder;
-    std::string error;
     DbusDaemon systemBus;
     DbusDaemon sessionBus;
     ChildProcess shell;

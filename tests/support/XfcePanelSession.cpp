@@ -45,32 +45,33 @@ DesktopSession::Options WithoutTint2() {
 
 }  // namespace
 
-XfcePanelSession::XfcePanelSession() : desktop(WithoutTint2()) {}
+XfcePanelSession::XfcePanelSession() : DesktopSession(WithoutTint2()) {}
 
-bool XfcePanelSession::Fail(const std::string& what) {
-    error = what + " (" + desktop.Error() + ")";
-    return false;
+XfcePanelSession::~XfcePanelSession() {
+    // The panel before its bus; the X server goes last, with the desktop.
+    panel.Stop();
+    bus.Stop();
 }
 
 bool XfcePanelSession::WritePanelLayout() const {
-    const QString folder = desktop.Home() + "/.config/xfce4/xfconf/xfce-perchannel-xml";
+    const QString folder = ConfigHome() + "/xfce4/xfconf/xfce-perchannel-xml";
     QFile file(folder + "/xfce4-panel.xml");
     return QDir().mkpath(folder) && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(kPanelLayout) > 0;
 }
 
 bool XfcePanelSession::Start() {
-    if (!desktop.Start())
-        return Fail("no X desktop");
-    if (!bus.Start(desktop.Home().toStdString() + "/session-bus", desktop.Environment(),
-                   desktop.Home().toStdString() + "/dbus-daemon.log"))
+    if (!DesktopSession::Start())
+        return false;
+    if (!bus.Start(Home().toStdString() + "/session-bus", Environment(),
+                   Home().toStdString() + "/dbus-daemon.log"))
         return Fail("dbus-daemon did not start");
-    desktop.AddEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+    AddEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.Address());
     if (!WritePanelLayout())
         return Fail("cannot write the panel layout");
-    panel = desktop.StartProgram({"xfce4-panel", "--disable-wm-check"});
+    panel = StartProgram({"xfce4-panel", "--disable-wm-check"});
     StatusNotifierProbe tray(bus.Address());
-    if (!DesktopSession::WaitFor([&] { return tray.HostRegistered(); }, std::chrono::seconds(30)))
+    if (!WaitFor([&] { return tray.HostRegistered(); }, std::chrono::seconds(30)))
         return Fail("the XFCE panel's tray did not register as a StatusNotifierItem host");
     return true;
 }

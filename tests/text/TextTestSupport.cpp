@@ -2,9 +2,9 @@
 
 #include <QFontDatabase>
 
-#include "platform/CodePage1256.h"
-#include "platform/ScriptCache.h"
-#include "platform/ScriptShaper.h"
+#include "script/CodePage1256.h"
+#include "script/ScriptCache.h"
+#include "script/ScriptShaper.h"
 
 #include <unicode/uscript.h>
 
@@ -31,7 +31,7 @@ QFont PinnedFont(qreal pointSize) {
 }
 
 std::string Cp1256(const std::u16string& text) {
-    return platform::CodePage1256::FromUtf16(text);
+    return script::CodePage1256::FromUtf16(text);
 }
 
 Canvas::Canvas(QSize size) : image(size, QImage::Format_ARGB32) {
@@ -68,27 +68,27 @@ QRect InkBounds(const QImage& image) {
 RunMetrics ShapeAsOneRun(const QFont& font, const QPaintDevice* device,
                          const std::u16string& text) {
     RunMetrics m;
-    platform::ScriptCache cache;
+    script::ScriptCache cache;
     if (!cache.Create(font, device))
         return m;
     const int n = static_cast<int>(text.size());
     const int maxGlyphs = 2 * n;
     std::vector<uint32_t> glyphs(maxGlyphs);
     std::vector<int> clusterMap(maxGlyphs), advances(maxGlyphs);
-    std::vector<platform::ScriptVisAttr> attrs(maxGlyphs);
-    std::vector<platform::GlyphOffset> offsets(maxGlyphs);
-    platform::ScriptAnalysis a;
+    std::vector<script::ScriptVisAttr> attrs(maxGlyphs);
+    std::vector<script::GlyphOffset> offsets(maxGlyphs);
+    script::ScriptAnalysis a;
     a.script = USCRIPT_ARABIC;
-    a.state = platform::ScriptState{1, true, true};
+    a.state = script::ScriptState{1, true, true};
     a.language = 1;
     std::vector<int> faces(maxGlyphs);
     int count = 0;
-    if (!platform::ScriptShaper::Shape(cache, text.data(), n, maxGlyphs, a, glyphs.data(),
+    if (!script::ScriptShaper::Shape(cache, text.data(), n, maxGlyphs, a, glyphs.data(),
                                        clusterMap.data(), attrs.data(), advances.data(),
                                        offsets.data(), &count, &m.width, faces.data()))
         return m;
     m.logicalWidths.resize(n);
-    platform::ScriptShaper::GetLogicalWidths(a, n, count, advances.data(), clusterMap.data(),
+    script::ScriptShaper::GetLogicalWidths(a, n, count, advances.data(), clusterMap.data(),
                                              attrs.data(), m.logicalWidths.data());
     m.clusterMap.assign(clusterMap.begin(), clusterMap.begin() + n);
     return m;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 #include "text/ScriptTextLayout.h"
 
 namespace texttest {

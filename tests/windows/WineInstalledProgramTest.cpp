@@ -32,8 +32,9 @@
 
 #include "DesktopSession.h"
 #include "QuietbellProgram.h"
+#include "ScreenPixels.h"
 #include "ScreenText.h"
-#include "WinePrefix.h"
+#include "WineDesktop.h"
 #include "app/SettingsStore.h"
 #include "hijri/HijriCalendar.h"
 
@@ -65,21 +66,8 @@ struct Window {
     QRect geometry;
 };
 
-bool IsGold(const QColor& c) {
-    return c.red() > 120 && c.red() > c.blue() + 60;
-}
-
-int PixelsWhere(const QImage& image, const QRect& rect, bool (*test)(QRgb)) {
-    int count = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            count += test(image.pixel(x, y));
-    return count;
-}
-
-bool Dark(QRgb pixel) {
-    return qGray(pixel) < 100;
-}
+using screenpixels::IsGold;
+using screenpixels::PixelsWhere;
 
 // The red of the stop sign.
 bool Red(QRgb pixel) {
@@ -131,14 +119,9 @@ protected:
         // No compositor: under one, Wine moves the X window of an embedded tray icon to the
         // icon's place counted from the panel's corner, off its slot, and the icon no longer
         // gets the pointer (no tooltip, no menu), while tint2 still draws it in its slot.
-        desktop = std::make_unique<DesktopSession>();
+        desktop = std::make_unique<WineDesktop>();
         if (!desktop->Start()) {
             setupError = desktop->Error();
-            return;
-        }
-        wine = std::make_unique<WinePrefix>(*desktop);
-        if (!wine->Init()) {
-            setupError = wine->Error();
             return;
         }
         ChildProcess setup = desktop->StartProgram({"wine", installer.toStdString(), "/S"});
@@ -149,7 +132,6 @@ protected:
 
     static void TearDownTestSuite() {
         program.reset();
-        wine.reset();
         desktop.reset();
     }
 
@@ -181,7 +163,7 @@ protected:
     }
 
     static bool Exists(const QString& windowsPath) {
-        return QFile::exists(wine->LinuxPath(windowsPath));
+        return QFile::exists(desktop->LinuxPath(windowsPath));
     }
 
     static std::vector<Window> WindowsOfClass(const QString& className) {
@@ -282,8 +264,7 @@ protected:
         const QRect area = desktop->WorkArea();
         for (const Window& window : WindowsOf(process)) {
             const QRect& r = window.geometry;
-            if (r.size() == SkinSize() && r.right() == area.right() &&
-                area.bottom() - r.bottom() <= 1 && r.bottom() <= area.bottom())
+            if (r.size() == SkinSize() && screenpixels::AtWorkAreaCorner(r, area))
                 return window;
         }
         return std::nullopt;
@@ -314,30 +295,12 @@ protected:
         return tip;
     }
 
-    // The rows of text in a menu on the screen, top to bottom, as the y ranges of their ink.
-    static std::vector<std::pair<int, int>> TextRows(const QRect& rect) {
-        const QImage shot = desktop->Screenshot(rect);
-        std::map<QRgb, int> counts;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x)
-                ++counts[shot.pixel(x, y)];
-        const int paper = qGray(std::max_element(counts.begin(), counts.end(), [](auto a, auto b) {
-                                    return a.second < b.second;
-                                })->first);
-        std::vector<std::pair<int, int>> rows;
-        int top = -1;
-        for (int y = 2; y < shot.height() - 2; ++y) {
-            bool ink = false;
-            for (int x = 3; x < shot.width() - 3 && !ink; ++x)
-                ink = qGray(shot.pixel(x, y)) < paper - 60;
-            if (ink && top < 0)
-                top = y;
-            if (!ink && top >= 0) {
-                // Separators are a line or two high.
-                if (y - top > 2)
-                    rows.emplace_back(rect.top() + top, rect.top() + y - 1);
-                top = -1;
-            }
+    // The rows of text in a menu on the screen, top to bottom, in the screen's lines.
+    static std::vector<screenpixels::TextRow> TextRows(const QRect& rect) {
+        std::vector<screenpixels::TextRow> rows = screenpixels::TextRows(desktop->Screenshot(rect), 60);
+        for (screenpixels::TextRow& row : rows) {
+            row.top += rect.top();
+            row.bottom += rect.top();
         }
         return rows;
     }
@@ -346,8 +309,8 @@ protected:
         return quietbell::WindowName(desktop->Environment(), window);
     }
 
-    static std::optional<WinePrefix::RegistryKey> Registry(const QString& key) {
-        return wine->RegistryValues(key);
+    static std::optional<WineDesktop::RegistryKey> Registry(const QString& key) {
+        return desktop->RegistryValues(key);
     }
 
     // A preference written from outside the program, as another writer would.
@@ -380,8 +343,7 @@ protected:
         std::printf("%s: %.2f\n", name, value);
     }
 
-    static inline std::unique_ptr<DesktopSession> desktop;
-    static inline std::unique_ptr<WinePrefix> wine;
+    static inline std::unique_ptr<WineDesktop> desktop;
     static inline std::unique_ptr<ChildProcess> program;
     static inline std::chrono::steady_clock::time_point programStart;
     static inline std::string setupError;
@@ -428,7 +390,7 @@ TEST_F(WineInstalledProgramTest, StartupPhraseRisesBottomRightAboveThePanelAndTh
     })) << "no skin";
     const QRect text(kTextMargin, kTextMargin, shot.width() - 2 * kTextMargin,
                      shot.height() - 2 * kTextMargin);
-    EXPECT_GT(PixelsWhere(shot, text, Dark), 30) << "no phrase in the text rectangle";
+    EXPECT_GT(screenpixels::DarkPixels(shot, text), 30) << "no phrase in the text rectangle";
     for (const QRect& panel : desktop->PanelGeometries())
         EXPECT_LT(popup->geometry.bottom(), panel.top());
 
@@ -504,12 +466,12 @@ TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferences
     ASSERT_TRUE(menu.has_value()) << "no tray menu";
     ChildProcess& program = Program();
     // Today's date, About, Preferences, Re-Show and Exit: Exit is the last row.
-    std::vector<std::pair<int, int>> rows;
+    std::vector<screenpixels::TextRow> rows;
     ASSERT_TRUE(DesktopSession::WaitFor([&] {
         return (rows = TextRows(menu->geometry)).size() == 5;
     })) << rows.size()
         << " rows in the menu";
-    const int exitRow = (rows.back().first + rows.back().second) / 2;
+    const int exitRow = (rows.back().top + rows.back().bottom) / 2;
     const std::optional<QString> place = OverwriteThePlace();
     ASSERT_TRUE(place.has_value());
     ASSERT_TRUE(desktop->Click(QPoint(menu->geometry.center().x(), exitRow)));
@@ -549,11 +511,11 @@ TEST_F(WineInstalledProgramTest, InstallingAgainOverTheProgramKeepsThePreference
     if (program)
         program->Stop();
     ASSERT_TRUE(StoreUsersInterval());
-    const QString data = wine->LinuxPath(kInstallFolder + "\\Data\\mirel.txt");
+    const QString data = desktop->LinuxPath(kInstallFolder + "\\Data\\mirel.txt");
     ASSERT_TRUE(QFile::remove(data));
     ASSERT_EQ(desktop->Run({"wine", Installer().toStdString(), "/S"}).exitCode, 0);
     EXPECT_TRUE(QFile::exists(data));
-    EXPECT_EQ(Registry(kRunKey).value_or(WinePrefix::RegistryKey{}).count("Quietbell"), 1u);
+    EXPECT_EQ(Registry(kRunKey).value_or(WineDesktop::RegistryKey{}).count("Quietbell"), 1u);
     EXPECT_EQ(Registry(kPreferencesKey)->at("Popup Mirel Interval").data, kUsersInterval);
 }
 
@@ -564,10 +526,10 @@ TEST_F(WineInstalledProgramTest, SilentUninstallRemovesWhatTheInstallerPutThereB
     // The uninstaller hands over to a copy of itself in the temporary folder and returns.
     ASSERT_EQ(desktop->Run({"wine", kUninstaller.toStdString(), "/S"}).exitCode, 0);
     EXPECT_TRUE(DesktopSession::WaitFor(
-        [] { return !QDir(wine->LinuxPath(kInstallFolder)).exists(); }, 60s))
-        << "left: " << QDir(wine->LinuxPath(kInstallFolder)).entryList().join(' ').toStdString();
+        [] { return !QDir(desktop->LinuxPath(kInstallFolder)).exists(); }, 60s))
+        << "left: " << QDir(desktop->LinuxPath(kInstallFolder)).entryList().join(' ').toStdString();
     EXPECT_FALSE(Exists(kStartMenuEntry));
-    EXPECT_EQ(Registry(kRunKey).value_or(WinePrefix::RegistryKey{}).count("Quietbell"), 0u);
+    EXPECT_EQ(Registry(kRunKey).value_or(WineDesktop::RegistryKey{}).count("Quietbell"), 0u);
     EXPECT_FALSE(Registry(kUninstallKey).has_value());
     const auto preferences = Registry(kPreferencesKey);
     ASSERT_TRUE(preferences.has_value());

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
-namespace platform {
+namespace script {
 
 // Break attributes of a run (ScriptBreak) from ICU's line-break iterator and its
 // white-space property.
@@ -16,4 +16,4 @@ public:
     static bool IsWhiteSpace(char16_t c);
 };
 
-}  // namespace platform
+}  // namespace script

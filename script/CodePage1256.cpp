@@ -1,4 +1,4 @@
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -225,4 +225,4 @@ std::u16string CodePage1256::ToUtf16(std::string_view text) {
     return out;
 }
 
-}  // namespace platform
+}  // namespace script

@@ -7,8 +7,6 @@ namespace platform {
 void ReturnFreedMemory() {
 #if defined(__GLIBC__)
     malloc_trim(0);
-#elif defined(_WIN32)
-    _heapmin();
 #endif
 }
 

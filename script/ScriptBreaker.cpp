@@ -1,4 +1,4 @@
-#include "platform/ScriptBreaker.h"
+#include "script/ScriptBreaker.h"
 
 #include <unicode/ubrk.h>
 #include <unicode/uchar.h>
@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -58,4 +58,4 @@ bool ScriptBreaker::IsWhiteSpace(char16_t c) {
     return u_isUWhiteSpace(c) != 0;
 }
 
-}  // namespace platform
+}  // namespace script

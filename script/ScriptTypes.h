@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // Plain records of our script layer, in place of Uniscribe's SCRIPT_* structures.
-namespace platform {
+namespace script {
 
 // Itemizing defaults (SCRIPT_CONTROL).
 struct ScriptControl {
@@ -48,4 +48,4 @@ struct ScriptLogAttr {
     bool whiteSpace = false;
 };
 
-}  // namespace platform
+}  // namespace script

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
-namespace platform {
+namespace script {
 
 // Itemizing and visual ordering (ScriptItemize, ScriptLayout) on ICU: ubidi gives the
 // embedding levels, ICU's script property splits them further into script runs, and
@@ -21,4 +21,4 @@ public:
     static bool Layout(int runs, const uint8_t* levels, int* visualToLogical, int* logicalToVisual);
 };
 
-}  // namespace platform
+}  // namespace script

@@ -5,10 +5,10 @@
 
 #include <vector>
 
-#include "platform/ScriptBreaker.h"
-#include "platform/ScriptItemizer.h"
+#include "script/ScriptBreaker.h"
+#include "script/ScriptItemizer.h"
 
-using namespace platform;
+using namespace script;
 
 namespace {
 

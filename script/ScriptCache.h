@@ -9,7 +9,7 @@ class QPaintDevice;
 struct hb_font_t;
 struct hb_buffer_t;
 
-namespace platform {
+namespace script {
 
 // The shaping cache for one font (SCRIPT_CACHE): the very font data Qt draws with, as
 // QRawFonts at the device's pixel size, and HarfBuzz fonts built on their tables, so the
@@ -60,4 +60,4 @@ private:
     int height = 0;
 };
 
-}  // namespace platform
+}  // namespace script

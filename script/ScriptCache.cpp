@@ -1,4 +1,4 @@
-#include "platform/ScriptCache.h"
+#include "script/ScriptCache.h"
 
 #include <QByteArray>
 #include <QFontDatabase>
@@ -9,7 +9,7 @@
 #include <hb.h>
 #include <unicode/uscript.h>
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -166,4 +166,4 @@ int ScriptCache::FaceForWritingSystem(int writingSystem) const {
     return hb != nullptr ? static_cast<int>(faces.size() - 1) : -1;
 }
 
-}  // namespace platform
+}  // namespace script

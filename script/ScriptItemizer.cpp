@@ -1,4 +1,4 @@
-#include "platform/ScriptItemizer.h"
+#include "script/ScriptItemizer.h"
 
 #include <unicode/ubidi.h>
 #include <unicode/uscript.h>
@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -109,4 +109,4 @@ bool ScriptItemizer::Layout(int runs, const uint8_t* levels, int* visualToLogica
     return true;
 }
 
-}  // namespace platform
+}  // namespace script

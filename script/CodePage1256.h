@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace script {
 
 // The Arabic Windows code page, in which the program keeps all of its text.
 // Both directions go through ICU's "windows-1256" table; a character the code page
@@ -20,4 +20,4 @@ public:
     static std::u16string ToUtf16(std::string_view text);
 };
 
-}  // namespace platform
+}  // namespace script

@@ -1,4 +1,4 @@
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 #include <gtest/gtest.h>
 #include <unicode/uchar.h>
@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-using platform::CodePage1256;
+using script::CodePage1256;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "WinePrefix.h"
+#include "WineDesktop.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -6,45 +6,41 @@
 
 #include <chrono>
 
-#include "DesktopSession.h"
+WineDesktop::WineDesktop() : prefix(Home() + "/.wine") {}
 
-WinePrefix::WinePrefix(DesktopSession& desktop)
-    : desktop(desktop), prefix(desktop.Home() + "/.wine") {}
-
-WinePrefix::~WinePrefix() {
+WineDesktop::~WineDesktop() {
     if (!made)
         return;
-    desktop.Run({"wineserver", "-k"});
-    desktop.Run({"wineserver", "-w"});
+    Run({"wineserver", "-k"});
+    Run({"wineserver", "-w"});
 }
 
-bool WinePrefix::Init() {
-    desktop.AddEnvironment("WINEPREFIX", prefix.toStdString());
+bool WineDesktop::Start() {
+    return DesktopSession::Start() && MakePrefix();
+}
+
+bool WineDesktop::MakePrefix() {
+    AddEnvironment("WINEPREFIX", prefix.toStdString());
     // Without these, a fresh prefix asks to download Mono and Gecko.
-    desktop.AddEnvironment("WINEDLLOVERRIDES", "mscoree,mshtml=");
-    desktop.AddEnvironment("WINEDEBUG", "-all");
+    AddEnvironment("WINEDLLOVERRIDES", "mscoree,mshtml=");
+    AddEnvironment("WINEDEBUG", "-all");
     made = true;
     // The server keeps its socket by the prefix folder, which must exist first.
     if (!QDir().mkpath(prefix))
-        return Fail("cannot make the folder");
+        return Fail("cannot make the folder " + prefix.toStdString());
     // A persistent server, started here, holds the prefix for the whole run: one that a Wine
     // program starts inherits that program's output and ends a few seconds after the last
     // program, so every `reg query` would wait for it. Daemonised, it answers once ready.
-    if (desktop.Run({"wineserver", "-p"}).exitCode != 0)
+    if (Run({"wineserver", "-p"}).exitCode != 0)
         return Fail("wineserver -p failed");
     // Wine's own services, started by wineboot, outlive it with its output; a log, not a pipe.
-    ChildProcess boot = desktop.StartProgram({"wineboot", "--init"});
+    ChildProcess boot = StartProgram({"wineboot", "--init"});
     if (!boot.WaitForExit(std::chrono::minutes(3)) || boot.ExitCode() != 0)
         return Fail("wineboot --init failed");
     return true;
 }
 
-bool WinePrefix::Fail(const std::string& what) {
-    error = what + " for the prefix " + prefix.toStdString();
-    return false;
-}
-
-QString WinePrefix::LinuxPath(const QString& windowsPath) const {
+QString WineDesktop::LinuxPath(const QString& windowsPath) const {
     QString path = windowsPath;
     path.replace('\\', '/');
     if (path.startsWith("C:", Qt::CaseInsensitive))
@@ -52,8 +48,8 @@ QString WinePrefix::LinuxPath(const QString& windowsPath) const {
     return path;
 }
 
-std::optional<WinePrefix::RegistryKey> WinePrefix::RegistryValues(const QString& key) const {
-    const ChildProcess::Result result = desktop.Run({"wine", "reg", "query", key.toStdString()});
+std::optional<WineDesktop::RegistryKey> WineDesktop::RegistryValues(const QString& key) const {
+    const ChildProcess::Result result = Run({"wine", "reg", "query", key.toStdString()});
     if (result.exitCode != 0)
         return std::nullopt;
     // "    <name>    <type>    <data>", four blanks apart; names hold single blanks.

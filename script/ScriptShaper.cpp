@@ -1,4 +1,4 @@
-#include "platform/ScriptShaper.h"
+#include "script/ScriptShaper.h"
 
 #include <QGlyphRun>
 #include <QPainter>
@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/ScriptCache.h"
+#include "script/ScriptCache.h"
 
-namespace platform {
+namespace script {
 
 namespace {
 
@@ -265,4 +265,4 @@ bool ScriptShaper::TextOut(QPainter& dc, const ScriptCache& cache, const int* fa
     return true;
 }
 
-}  // namespace platform
+}  // namespace script

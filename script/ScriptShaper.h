@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-#include "platform/ScriptTypes.h"
+#include "script/ScriptTypes.h"
 
 class QPainter;
 
-namespace platform {
+namespace script {
 
 class ScriptCache;
 
@@ -40,4 +40,4 @@ public:
                         const int* advances, const GlyphOffset* offsets, QPointF* positions);
 };
 
-}  // namespace platform
+}  // namespace script

@@ -1,0 +1,14 @@
+#include "platform/DisplayPlatform.h"
+
+namespace platform {
+
+bool X11Reachable() {
+    return false;
+}
+
+// Qt's one platform on Windows always has a display.
+bool PrepareDisplayPlatform() {
+    return true;
+}
+
+}  // namespace platform
