@@ -421,6 +421,7 @@ ChildProcess::Strings DesktopSession::Environment() const {
         {"DISPLAY", display.toStdString()},
         {"HOME", Home().toStdString()},
         {"XDG_CONFIG_HOME", folder.filePath("home/.config").toStdString()},
+        {"XDG_DATA_HOME", folder.filePath("home/.local/share").toStdString()},
         {"XDG_RUNTIME_DIR", folder.filePath("runtime").toStdString()},
     };
     overrides.insert(overrides.end(), extraEnvironment.begin(), extraEnvironment.end());

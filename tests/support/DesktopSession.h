@@ -2,8 +2,8 @@
 
 // A real X desktop for tests: Xvfb on a free display, openbox, a tint2 panel with a system
 // tray that reserves its strip (so the work area shrinks), and on demand the picom
-// compositor. HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR point into a temporary folder; every
-// process started here is stopped by its own pid when the session ends.
+// compositor. HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR point into a temporary
+// folder; every process started here is stopped by its own pid when the session ends.
 //
 // In-process widget tests: link qb_test_main_desktop (qb_test(... DESKTOP ...)); its main
 // starts a session before the QApplication, on the xcb platform, and TheDesktop()
