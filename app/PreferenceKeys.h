@@ -12,6 +12,10 @@ inline constexpr const char* kHijriDateAdjust = "Hijri Date Adjust";
 inline constexpr const char* kPopupIndex = "Popup Mirel Index";
 inline constexpr const char* kArabicInterface = "Arabic Interface";
 
+// Not one of the values above, and never written back: there only while the stored position
+// was counted in a user's own phrase file, which it names by the phrase store's file mark.
+inline constexpr const char* kPopupFile = "Popup Mirel File";
+
 inline constexpr int kBringWindowToTopDefault = 0;
 inline constexpr int kHideWhenMinimizedDefault = 1;
 inline constexpr int kEnablePopupDefault = 1;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <limits>
 #include <memory>
@@ -76,9 +77,39 @@ public:
         m_settings.setValue(key, value);
     }
 
+    void Remove(const QString& key) {
+        if (!m_settings.contains(key))
+            return;
+        keepUnparsableFile(m_settings);
+        m_settings.remove(key);
+    }
+
 private:
     QSettings m_settings;
 };
+
+#ifdef Q_OS_WIN
+// The program's own names in force for a moment, for a question answered by them.
+class ProgramNames {
+public:
+    ProgramNames()
+        : m_organisation(QCoreApplication::organizationName()),
+          m_application(QCoreApplication::applicationName()) {
+        QCoreApplication::setOrganizationName(QStringLiteral("Brindlewax"));
+        QCoreApplication::setApplicationName(QStringLiteral("quietbell"));
+    }
+    ~ProgramNames() {
+        QCoreApplication::setOrganizationName(m_organisation);
+        QCoreApplication::setApplicationName(m_application);
+    }
+    ProgramNames(const ProgramNames&) = delete;
+    ProgramNames& operator=(const ProgramNames&) = delete;
+
+private:
+    const QString m_organisation;
+    const QString m_application;
+};
+#endif
 
 }  // namespace
 
@@ -93,6 +124,15 @@ int GetPreferenceInt(const QString& key, int defaultValue) {
 
 void WritePreferenceInt(const QString& key, int value) {
     PreferenceSection().Write(key, value);
+}
+
+std::optional<int> FindPreferenceInt(const QString& key) {
+    const int value = PreferenceSection().Read(key);
+    return value == kMissing ? std::nullopt : std::optional<int>(value);
+}
+
+void RemovePreference(const QString& key) {
+    PreferenceSection().Remove(key);
 }
 
 CSettingsStore::CSettingsStore()
@@ -123,4 +163,15 @@ QString CSettingsStore::GetDataFolder() {
     const QString folder = executable.left(executable.lastIndexOf('/') + 1);
     m_strDataFolder = QDir::toNativeSeparators(folder + "Data/");
     return m_strDataFolder;
+}
+
+QString CSettingsStore::GetUserDataFolder() {
+#ifdef Q_OS_WIN
+    const ProgramNames names;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#else
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/quietbell";
+#endif
+    return QDir::toNativeSeparators(folder + "/");
 }

@@ -31,7 +31,8 @@ endfunction()
 # platform of their own Xvfb + openbox + tint2 desktop (tests/support/DesktopSession.h);
 # the others a QCoreApplication. ONE_PROCESS runs the whole binary as one test, for cases that
 # share a desktop started once (a test suite's shared fixture).
-# Every test runs with its own empty home, so no test reads or writes a user's settings.
+# Every test runs with its own empty home, so no test reads or writes a user's settings or
+# phrase file.
 # DESKTOP tests with LAYOUTS run as one CTest test per named desktop layout
 # (DesktopSession::Options::Layout), the desktop started once for all the binary's cases.
 # In a Windows build only the suites without a display are made; each runs under Wine as one
@@ -64,11 +65,11 @@ function(qb_test name)
         return()
     endif()
     set(home ${CMAKE_BINARY_DIR}/test-home/${name})
-    file(MAKE_DIRECTORY ${home}/config ${home}/runtime)
+    file(MAKE_DIRECTORY ${home}/config ${home}/data ${home}/runtime)
     # A list-valued ENVIRONMENT property reaches CTest split into separate properties,
     # so every test (and its discovery) runs through `cmake -E env` instead.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
-        "${CMAKE_COMMAND};-E;env;HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_RUNTIME_DIR=${home}/runtime;QB_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        "${CMAKE_COMMAND};-E;env;HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_RUNTIME_DIR=${home}/runtime;QB_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
     set(test_properties TIMEOUT 600 SKIP_RETURN_CODE ${QB_TEST_SKIPPED_EXIT_CODE})
     if(T_LABELS)
         list(APPEND test_properties LABELS "${T_LABELS}")
@@ -77,7 +78,7 @@ function(qb_test name)
         foreach(layout IN LISTS T_LAYOUTS)
             add_test(NAME ${name}.${layout}
                 COMMAND ${CMAKE_COMMAND} -E env HOME=${home} XDG_CONFIG_HOME=${home}/config
-                    XDG_RUNTIME_DIR=${home}/runtime QB_SOURCE_DIR=${PROJECT_SOURCE_DIR}
+                    XDG_DATA_HOME=${home}/data XDG_RUNTIME_DIR=${home}/runtime QB_SOURCE_DIR=${PROJECT_SOURCE_DIR}
                     QB_DESKTOP_LAYOUT=${layout} $<TARGET_FILE:${name}>)
             set_tests_properties(${name}.${layout} PROPERTIES ${test_properties})
         endforeach()

@@ -5,6 +5,10 @@
 #include "platform/AppMessages.h"
 #include "platform/FreedMemory.h"
 
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QtEndian>
+
 #include <memory>
 
 namespace {
@@ -22,6 +26,16 @@ CPhraseStore::Sink& sink() {
 void send(const std::string& phrase) {
     if (sink())
         sink()(phrase, true);
+}
+
+// No line holds a CR, so the lines joined by one name the file's text unambiguously.
+int markOf(const std::vector<std::string>& lines) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const std::string& line : lines) {
+        hash.addData(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
+        hash.addData(QByteArrayView("\r"));
+    }
+    return static_cast<int>(qFromLittleEndian<quint32>(hash.result().constData()) & 0x7FFFFFFFu);
 }
 
 }  // namespace
@@ -61,8 +75,15 @@ void CPhraseStore::DestroyInstance() {
     instance().reset();
 }
 
+std::optional<QString> CPhraseStore::UserPhraseFile() {
+    const QString path = CSettingsStore::GetUserDataFolder() + kFileName;
+    return QFileInfo::exists(path) ? std::optional<QString>(path) : std::nullopt;
+}
+
 bool CPhraseStore::LoadPhraseFile() {
-    Utf16Lines file = ReadUtf16Lines(CSettingsStore::Instance()->GetDataFolder() + "mirel.txt");
+    const std::optional<QString> own = UserPhraseFile();
+    Utf16Lines file =
+        ReadUtf16Lines(own.value_or(CSettingsStore::Instance()->GetDataFolder() + kFileName));
     if (file.status == Utf16Lines::Status::NotOpened) {
         platform::AppMessages::Show(
             "Cannot Read Mirel file.\n\rQuietbell feature will be disabled");
@@ -72,6 +93,8 @@ bool CPhraseStore::LoadPhraseFile() {
         return false;
     m_phrases = std::move(file.lines);
     VerifyPhraseSum();
+    if (own && !m_phrases.empty())
+        m_fileMark = markOf(m_phrases);
     return !m_phrases.empty();
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,18 @@ public:
     static constexpr int64_t kPhraseSum = 982543;
     static int64_t PhraseSum(const std::vector<std::string>& phrases);
 
+    static constexpr const char* kFileName = "mirel.txt";
+    // The user's own phrase file, when anything is there: it is read in place of the shipped
+    // one, by the same rules.
+    static std::optional<QString> UserPhraseFile();
+
+    // Which file the loaded phrases came from: nothing for the shipped file, for a user's
+    // own file a number drawn from its lines (never negative), so that another file of the
+    // user's tells apart from this one.
+    std::optional<int> FileMark() const { return m_fileMark; }
+    // The next timed reminder takes the first line of the rotation.
+    void RestartRotation() { m_nCurrent = m_nFirstRotating; }
+
     int m_nCurrent = 2;
     int m_bDisabled = 1;
 
@@ -37,4 +52,5 @@ private:
     std::vector<std::string> m_phrases;
     int m_bLoaded = 0;
     int m_nFirstRotating = 2;
+    std::optional<int> m_fileMark;
 };

@@ -18,6 +18,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <optional>
+
 const char* const CReminderDlg::kNoTrayMessage =
     "Quietbell found no system tray on this desktop, so its icon cannot be shown there. "
     "Its window stays in the task list instead: right-click the picture for About, "
@@ -36,6 +38,7 @@ CReminderDlg::CReminderDlg()
     setWindowTitle(QStringLiteral("Quietbell"));
     setFixedSize(kClientSize);
     m_btnImage.setGeometry(QRect(QPoint(0, 0), kClientSize));
+    FollowThePhraseFile();
 }
 
 CReminderDlg::~CReminderDlg() {
@@ -293,6 +296,25 @@ void CReminderDlg::OnClose() {
 void CReminderDlg::SaveRotationPosition() {
     if (const CPhraseStore* store = CPhraseStore::Existing())
         WritePreferenceInt(prefkeys::kPopupIndex, store->m_nCurrent);
+}
+
+// The stored position was counted in the file the stored mark names (no mark: the shipped
+// file). Counted in another file, it means nothing here: the rotation starts again at the
+// first reminder line of the file in use. The position goes first, so that a run ended
+// between the two writes only starts the rotation again once more.
+void CReminderDlg::FollowThePhraseFile() {
+    CPhraseStore* store = CPhraseStore::Instance();
+    if (store->m_bDisabled)
+        return;
+    const std::optional<int> mark = store->FileMark();
+    if (FindPreferenceInt(prefkeys::kPopupFile) == mark)
+        return;
+    store->RestartRotation();
+    SaveRotationPosition();
+    if (mark)
+        WritePreferenceInt(prefkeys::kPopupFile, *mark);
+    else
+        RemovePreference(prefkeys::kPopupFile);
 }
 
 void CReminderDlg::ReShowLast() {

@@ -77,6 +77,7 @@ private:
     enum TrayFlags { kMessage = 1, kIcon = 2, kTip = 4 };
 
     void OnClose();
+    static void FollowThePhraseFile();
     void TrayNotify(TrayRequest request, int flags, const QString& tip);
     void TrackMenu(const std::vector<traymenu::Entry>& entries, const QPoint& screenPoint,
                    const QString& date = QString());

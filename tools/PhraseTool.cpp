@@ -1,13 +1,20 @@
-// Prints a phrase file's lines and sum, or seals it to the phrase sum:
+// Prints a phrase file's lines and sum, seals it to the phrase sum, or puts it where the
+// program reads a user's own phrases in place of the shipped ones:
 //   qb_phrasetool show FILE
 //   qb_phrasetool seal FILE [BALANCING-LINE]   (default: the last line)
+//   qb_phrasetool install FILE [--seal]        (--seal seals the copy, not FILE)
+//   qb_phrasetool uninstall
+#include "app/SettingsStore.h"
 #include "content/PhraseStore.h"
 #include "content/ReadUtf16Lines.h"
+#include "platform/RegularFile.h"
 #include "script/CodePage1256.h"
 #include "tools/PhraseSealer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QString>
 #include <QtEndian>
@@ -26,10 +33,11 @@ void fail(const QString& text) {
 }
 
 // The file as a byte-order mark and CR LF lines, strictly: a file that breaks the format
-// is not rewritten, since the store would read it differently.
+// is not rewritten, since the store would read it differently. Only a regular file is read:
+// a named pipe would hold the tool until something writes into it.
 std::optional<std::vector<std::u16string>> readStrict(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!platform::OpenRegularFile(file, path)) {
         fail(path + ": cannot be read.");
         return std::nullopt;
     }
@@ -94,31 +102,95 @@ int show(const QString& path) {
     return sum == CPhraseStore::kPhraseSum ? 0 : 2;
 }
 
-// A negative balancing line means the last one.
-int seal(const QString& path, long long balancingLine) {
-    std::optional<std::vector<std::u16string>> lines = readStrict(path);
-    if (!lines || lines->empty()) {
-        fail(path + ": no lines to seal.");
-        return 1;
-    }
-    const size_t balancing =
-        balancingLine < 0 ? lines->size() - 1 : static_cast<size_t>(balancingLine);
-    const CPhraseSealer::Result result = CPhraseSealer::Seal(*lines, balancing);
+// Seals the lines in place on the balancing line and says what it added.
+bool sealLines(std::vector<std::u16string>& lines, size_t balancing) {
+    const CPhraseSealer::Result result = CPhraseSealer::Seal(lines, balancing);
     if (!result.ok) {
         fail(result.error);
-        return 1;
+        return false;
     }
-    (*lines)[balancing] = result.line;
-    if (!writeLines(path, *lines)) {
-        fail(path + ": cannot be written.");
-        return 1;
-    }
+    lines[balancing] = result.line;
     std::printf(
         "line %zu: %d right-to-left marks, %d left-to-right marks, %d zero-width "
         "non-joiners\n",
         balancing, result.rightToLeftMarks, result.leftToRightMarks, result.nonJoiners);
+    return true;
+}
+
+std::optional<std::vector<std::u16string>> readLinesToSeal(const QString& path) {
+    std::optional<std::vector<std::u16string>> lines = readStrict(path);
+    if (lines && lines->empty()) {
+        fail(path + ": no lines.");
+        return std::nullopt;
+    }
+    return lines;
+}
+
+// A negative balancing line means the last one.
+int seal(const QString& path, long long balancingLine) {
+    std::optional<std::vector<std::u16string>> lines = readLinesToSeal(path);
+    if (!lines)
+        return 1;
+    const size_t balancing =
+        balancingLine < 0 ? lines->size() - 1 : static_cast<size_t>(balancingLine);
+    if (!sealLines(*lines, balancing))
+        return 1;
+    if (!writeLines(path, *lines)) {
+        fail(path + ": cannot be written.");
+        return 1;
+    }
     const Utf16Lines check = ReadUtf16Lines(path);
     return CPhraseStore::PhraseSum(check.lines) == CPhraseStore::kPhraseSum ? 0 : 2;
+}
+
+QString userPhraseFilePath() {
+    return CSettingsStore::GetUserDataFolder() + CPhraseStore::kFileName;
+}
+
+// The program reads its phrase file once, at start.
+void tellWhichFileIsRead() {
+    const std::optional<QString> own = CPhraseStore::UserPhraseFile();
+    const QString file =
+        own ? *own : QStringLiteral("its shipped phrases (mirel.txt in the Data folder beside it)");
+    std::printf("From its next start on, the program reads %s.\n", qPrintable(file));
+}
+
+// The program refuses an unsealed file at every start, so the tool refuses to put one there.
+int install(const QString& path, bool sealCopy) {
+    std::optional<std::vector<std::u16string>> lines = readLinesToSeal(path);
+    if (!lines)
+        return 1;
+    if (sealCopy && !sealLines(*lines, lines->size() - 1))
+        return 1;
+    const int64_t gap = CPhraseStore::kPhraseSum - CPhraseSealer::Sum(*lines);
+    if (gap != 0) {
+        fail(path + ": not sealed (gap " + QString::number(gap) +
+             "), so the program would refuse it; install --seal seals the copy.");
+        return 2;
+    }
+    const QString target = userPhraseFilePath();
+    if (!QDir().mkpath(CSettingsStore::GetUserDataFolder()) || !writeLines(target, *lines)) {
+        fail(target + ": cannot be written.");
+        return 1;
+    }
+    std::printf("Installed %s as %s.\n", qPrintable(path), qPrintable(target));
+    tellWhichFileIsRead();
+    return 0;
+}
+
+int uninstall() {
+    const QString target = userPhraseFilePath();
+    const QFileInfo there(target);
+    if (!there.exists() && !there.isSymLink()) {
+        std::printf("There is no phrase file of yours at %s.\n", qPrintable(target));
+    } else if (QFile::remove(target)) {
+        std::printf("Removed %s.\n", qPrintable(target));
+    } else {
+        fail(target + ": cannot be removed.");
+        return 1;
+    }
+    tellWhichFileIsRead();
+    return 0;
 }
 
 }  // namespace
@@ -134,6 +206,12 @@ int main(int argc, char** argv) {
         if (ok && (args.size() == 3 || line >= 0))
             return seal(args[2], line);
     }
-    fail("usage: qb_phrasetool show FILE | seal FILE [BALANCING-LINE]");
+    if ((args.size() == 3 || (args.size() == 4 && args[3] == "--seal")) && args[1] == "install")
+        return install(args[2], args.size() == 4);
+    if (args.size() == 2 && args[1] == "uninstall")
+        return uninstall();
+    fail(
+        "usage: qb_phrasetool show FILE | seal FILE [BALANCING-LINE] | install FILE [--seal] | "
+        "uninstall");
     return 1;
 }

@@ -209,4 +209,37 @@ TEST(PreferenceKeys, EveryKeyIsCreatedWithItsDefaultOnFirstRead) {
         EXPECT_EQ(settings.value(k.key).toString(), QString::number(k.defaultValue)) << k.key;
 }
 
+// A value that is there only at times: found as stored, never written back when missing, and
+// removed without a trace.
+TEST_F(SettingsStoreTest, AnOccasionalValueIsFoundRemovedAndNeverWrittenBack) {
+    EXPECT_EQ(FindPreferenceInt(prefkeys::kPopupFile), std::nullopt);
+    EXPECT_FALSE(QFile::exists(m_name.SettingsFile())) << "a missing value was written back";
+    WritePreferenceInt(prefkeys::kPopupFile, 2147483647);
+    EXPECT_EQ(FindPreferenceInt(prefkeys::kPopupFile), 2147483647);
+    WritePreferenceInt(prefkeys::kPopupIndex, 9);
+    RemovePreference(prefkeys::kPopupFile);
+    EXPECT_EQ(FindPreferenceInt(prefkeys::kPopupFile), std::nullopt);
+    EXPECT_EQ(Stored(prefkeys::kPopupFile), "");
+    EXPECT_EQ(Stored(prefkeys::kPopupIndex), "9") << "only that value goes";
+}
+
+// The program's own folder whatever the asking process is called: the phrase tool puts a file
+// where the program reads it.
+TEST(UserDataFolder, IsTheProgramsWhateverTheApplicationName) {
+    testdata::ScopedApplicationName name("qb_phrasetool");
+#ifdef _WIN32
+    const QString roaming = QDir::toNativeSeparators(qEnvironmentVariable("APPDATA"));
+    ASSERT_FALSE(roaming.isEmpty());
+    EXPECT_EQ(CSettingsStore::GetUserDataFolder().toLower(),
+              (roaming + "\\Brindlewax\\quietbell\\").toLower());
+#else
+    const testdata::ScopedDataHome dataHome;
+    EXPECT_EQ(CSettingsStore::GetUserDataFolder(), dataHome.Path() + "/quietbell/");
+    qunsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(CSettingsStore::GetUserDataFolder(),
+              qEnvironmentVariable("HOME") + "/.local/share/quietbell/");
+#endif
+    EXPECT_EQ(QCoreApplication::applicationName(), "qb_phrasetool") << "the name is put back";
+}
+
 }  // namespace

@@ -78,4 +78,23 @@ QString ScopedApplicationName::SettingsFile() const {
     return QSettings("Brindlewax", QCoreApplication::applicationName()).fileName();
 }
 
+#ifndef _WIN32
+ScopedDataHome::ScopedDataHome()
+    : m_wasSet(qEnvironmentVariableIsSet("XDG_DATA_HOME")), m_previous(qgetenv("XDG_DATA_HOME")) {
+    qputenv("XDG_DATA_HOME", m_home.path().toLocal8Bit());
+    EXPECT_TRUE(QDir(m_home.path()).mkpath("quietbell"));
+}
+
+ScopedDataHome::~ScopedDataHome() {
+    if (m_wasSet)
+        qputenv("XDG_DATA_HOME", m_previous);
+    else
+        qunsetenv("XDG_DATA_HOME");
+}
+
+QString ScopedDataHome::UserFile(const QString& fileName) const {
+    return m_home.filePath("quietbell/" + fileName);
+}
+#endif
+
 }  // namespace testdata

@@ -57,4 +57,25 @@ private:
     QString m_previous;
 };
 
+#ifndef _WIN32
+// A fresh data home (XDG_DATA_HOME) in force for the lifetime of the object, with the program's
+// folder in it, so that the user's own files are the test's.
+class ScopedDataHome {
+public:
+    ScopedDataHome();
+    ~ScopedDataHome();
+    ScopedDataHome(const ScopedDataHome&) = delete;
+    ScopedDataHome& operator=(const ScopedDataHome&) = delete;
+
+    QString Path() const { return m_home.path(); }
+    // The file of that name in the program's folder of the data home.
+    QString UserFile(const QString& fileName) const;
+
+private:
+    QTemporaryDir m_home;
+    const bool m_wasSet;
+    const QByteArray m_previous;
+};
+#endif
+
 }  // namespace testdata

@@ -24,24 +24,27 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "FileDescriptor.h"
 #include "ModalDeadline.h"
+#include "SpecialFiles.h"
+#include "tests/app/TestDataFolder.h"
 
 namespace {
 
 constexpr int kPhraseSum = 982543;
 constexpr int kPhraseCount = 12;
 
-// Phrase k starts with the label "Pk "; filler characters bring the file to the phrase
-// sum that the store insists on. Returns the labels in file order.
-std::vector<std::string> WritePhraseFile(const QString& path) {
+// Phrase k starts with the label "<prefix>k " ("P0 ", "P1 ", ...); filler characters bring the
+// file to the phrase sum that the store insists on. Returns the labels in file order.
+std::vector<std::string> WritePhraseFile(const QString& path, const std::string& prefix = "P") {
     std::vector<std::string> lines;
     long sum = 0;
     for (int k = 0; k < kPhraseCount; ++k) {
-        lines.push_back("P" + std::to_string(k) + " ");
+        lines.push_back(prefix + std::to_string(k) + " ");
         for (unsigned char b : lines.back())
             if (b != ' ')
                 sum += b - 127;
@@ -62,7 +65,7 @@ std::vector<std::string> WritePhraseFile(const QString& path) {
                static_cast<qint64>(text.size() * sizeof(char16_t)));
     std::vector<std::string> labels;
     for (int k = 0; k < kPhraseCount; ++k)
-        labels.push_back("P" + std::to_string(k));
+        labels.push_back(prefix + std::to_string(k));
     return labels;
 }
 
@@ -378,6 +381,104 @@ TEST_F(ReminderDlgTest, WithoutATrayTheWindowStaysAndTheMessageComesOnceUntilATr
     TickThrough(dlg, At(10, 10, 1), At(10, 10, 1));
     EXPECT_FALSE(dlg.WithoutTray());
     EXPECT_FALSE(dlg.isVisible());
+}
+
+// A user's own phrase file in the user's data folder, read in place of the shipped one.
+class UserPhraseFileTest : public ReminderDlgTest {
+protected:
+    // The labels of one run's start-up phrase and first timed reminder; the run ends as a
+    // user ends it.
+    std::vector<std::string> Run() {
+        shown.clear();
+        CReminderDlg dlg;
+        dlg.OnInitDialog();
+        TickThrough(dlg, At(10, 9, 59), At(10, 10, 0));
+        dlg.close();
+        return shown;
+    }
+
+    testdata::ScopedDataHome dataHome;
+    const QString userFile = dataHome.UserFile("mirel.txt");
+};
+
+// The user's phrase file before a run: none, or one of two files of the user's.
+enum class UserFile { None, U, V };
+
+struct PlaceStep {
+    UserFile file;
+    std::vector<std::string> shown;  // the start-up phrase and the first timed reminder
+    bool marked;                     // the stored place names a user's file
+};
+
+struct PlaceCase {
+    const char* name;
+    std::vector<PlaceStep> runs;
+};
+
+// The stored place starts at 5, counted in the shipped file.
+const PlaceCase kPlaceCases[] = {
+    {"only the shipped file: the place goes on and no mark is written",
+     {{UserFile::None, {"P0", "P5"}, false}, {UserFile::None, {"P0", "P6"}, false}}},
+    {"a user's file appears: its rotation starts at its line 2, then goes on",
+     {{UserFile::U, {"U0", "U2"}, true}, {UserFile::U, {"U0", "U3"}, true}}},
+    {"another file of the user's: its rotation starts at its line 2",
+     {{UserFile::U, {"U0", "U2"}, true}, {UserFile::V, {"V0", "V2"}, true}}},
+    {"the user's file goes: the shipped rotation starts at line 2 and the mark goes",
+     {{UserFile::U, {"U0", "U2"}, true},
+      {UserFile::U, {"U0", "U3"}, true},
+      {UserFile::None, {"P0", "P2"}, false},
+      {UserFile::None, {"P0", "P3"}, false}}},
+};
+
+TEST_F(UserPhraseFileTest, ThePlaceFollowsThePhraseFile) {
+    for (const PlaceCase& c : kPlaceCases) {
+        SCOPED_TRACE(c.name);
+        QSettings(QStringLiteral("Brindlewax"), QCoreApplication::applicationName()).clear();
+        StorePreference(prefkeys::kPopupIndex, 5);
+        for (size_t run = 0; run < c.runs.size(); ++run) {
+            SCOPED_TRACE(run);
+            const PlaceStep& step = c.runs[run];
+            QFile::remove(userFile);
+            if (step.file != UserFile::None)
+                WritePhraseFile(userFile, step.file == UserFile::U ? "U" : "V");
+            EXPECT_EQ(Run(), step.shown);
+            EXPECT_EQ(StoredPreference(prefkeys::kPopupFile).isValid(), step.marked);
+        }
+        EXPECT_TRUE(messages.empty());
+    }
+}
+
+// Whatever is there at the user's place is the phrase file, by the same rules as the shipped
+// one: the same message, no reminders, and the stored place stays for the shipped file.
+TEST_F(UserPhraseFileTest, AnUnusableUserFileGivesTheUsualMessageAndNoReminders) {
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> make;
+        QString message;
+    } cases[] = {
+        {"a wrong sum",
+         [](const QString& path) {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(testdata::Utf16File({u"abc", u"def", u"ghi"}));
+         },
+         "Cannot Read Mirel.txt file.\n\rThe Quietbell feature will be disabled"},
+        {"a named pipe", specialfiles::MakeNamedPipe,
+         "Cannot Read Mirel file.\n\rQuietbell feature will be disabled"},
+    };
+    const specialfiles::PipeWaitDeadline pipeWaits(dataHome.Path() + "/quietbell");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QSettings(QStringLiteral("Brindlewax"), QCoreApplication::applicationName()).clear();
+        StorePreference(prefkeys::kPopupIndex, 5);
+        messages.clear();
+        QFile::remove(userFile);
+        ASSERT_NO_FATAL_FAILURE(c.make(userFile));
+        EXPECT_EQ(Run(), std::vector<std::string>{});
+        EXPECT_EQ(messages, std::vector<QString>{c.message});
+        EXPECT_EQ(StoredPreference(prefkeys::kPopupIndex).toInt(), 5);
+        EXPECT_FALSE(StoredPreference(prefkeys::kPopupFile).isValid());
+    }
 }
 
 }  // namespace

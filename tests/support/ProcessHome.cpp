@@ -23,5 +23,6 @@ ProcessHome::ProcessHome() : dir(baseFolder() + "/case-XXXXXX") {
     const auto privateFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     qputenv("HOME", root.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", makeFolder(root + "/config", privateFolder).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", makeFolder(root + "/data", privateFolder).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", makeFolder(root + "/runtime", privateFolder).toLocal8Bit());
 }

@@ -42,6 +42,7 @@ ChildProcess::Strings Session::Environment() const {
     Variables variables = {
         {"HOME", Home().toStdString()},
         {"XDG_CONFIG_HOME", ConfigHome().toStdString()},
+        {"XDG_DATA_HOME", FolderPath("home/.local/share").toStdString()},
         {"XDG_RUNTIME_DIR", RuntimeFolder().toStdString()},
     };
     const Variables own = DesktopVariables();

@@ -3,7 +3,7 @@
 // What every test desktop shares, whatever starts it: a temporary folder with the session's
 // home (home/, home/.config) and private runtime folder (runtime/), a log per program started
 // there (<folder>/<program>.log), the environment its programs get, and waiting for a state.
-// HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR point into the folder; every process started
+// HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR point into the folder; every process started
 // here is stopped by its own pid when the session ends. Set QB_KEEP_DESKTOP_FOLDER=1 to keep
 // the folder after the run.
 //

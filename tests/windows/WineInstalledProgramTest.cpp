@@ -10,6 +10,7 @@
 // The Windows build folder comes from QB_WINDOWS_BUILD (bash tools/setup.sh windows sets it).
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -338,6 +339,73 @@ protected:
     static bool StoreUsersInterval() { return StorePreference("Popup Mirel Interval", 7); }
     static inline const QString kUsersInterval = "0x7";
 
+    // The popup of the running program once it is out and stands still; null when none comes.
+    static QImage SettledPopup() {
+        std::optional<Window> popup;
+        if (!DesktopSession::WaitFor([&] { return (popup = Popup(*program)).has_value(); },
+                                     kStartDeadline))
+            return {};
+        // Painting follows the last slide step; two equal pictures in a row are settled.
+        QImage last;
+        DesktopSession::WaitFor([&] {
+            const QImage shot = desktop->Screenshot(popup->geometry);
+            const bool settled = shot == last && IsGold(shot.pixelColor(10, 80));
+            last = shot;
+            return settled;
+        });
+        return last;
+    }
+
+    // The start-up popup of one run with the timed reminders off, so that none can come first.
+    static QImage StartUpPhrase() {
+        if (program)
+            program->Stop();
+        if (!StorePreference("Enable Popup Mirel", 0))
+            return {};
+        Program();
+        const QImage startup = SettledPopup();
+        program->Stop();
+        return startup;
+    }
+
+    // The user's own phrase file: in the application data folder of the prefix's user.
+    static QString UsersPhraseFile() {
+        const QString appData =
+            QString::fromStdString(desktop->Run({"wine", "cmd", "/c", "echo %APPDATA%"}).output)
+                .trimmed();
+        return desktop->LinuxPath(appData + "\\Brindlewax\\quietbell\\mirel.txt");
+    }
+
+    // The shipped phrases with lines 0 and 2 swapped, sealed still (the sum takes no order):
+    // the user's start-up phrase is the shipped line 2, the user's first reminder the shipped
+    // start-up phrase.
+    static QByteArray UsersPhrases() {
+        QFile shipped(QString(QB_SOURCE_DIR) + "/res/Data/mirel.txt");
+        if (!shipped.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray bytes = shipped.readAll();
+        QStringList lines = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.data() + 2),
+                                               (bytes.size() - 2) / 2)
+                                .split("\r\n");
+        lines.swapItemsAt(0, 2);
+        const QString text = QChar(0xFEFF) + lines.join("\r\n");
+        return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    }
+
+    // A stored preference as `reg query` prints it; empty when it is not there.
+    static QString StoredValue(const char* name) {
+        const auto stored = Registry(kPreferencesKey);
+        return stored && stored->count(name) ? stored->at(name).data : QString();
+    }
+
+    static bool WriteUsersPhrases() {
+        const QString path = UsersPhraseFile();
+        QFile file(path);
+        const QByteArray bytes = UsersPhrases();
+        return !bytes.isEmpty() && QDir().mkpath(QFileInfo(path).path()) &&
+               file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
     static void Record(const char* name, double value) {
         testing::Test::RecordProperty(name, std::to_string(value));
         std::printf("%s: %.2f\n", name, value);
@@ -506,17 +574,53 @@ TEST_F(WineInstalledProgramTest, TheEndOfTheSessionSavesThePlaceAndEndsTheProgra
     EXPECT_EQ(preferences->at(kPlace).data, *place);
 }
 
-// An update installs over the installed program: its files anew, the user's choices kept.
+// A user's sealed phrase file in the application data folder takes the place of the shipped
+// one, its rotation starting at its line 2 (the place was counted in the shipped file); gone,
+// it gives the shipped phrases back and the rotation starts at line 2 again.
+TEST_F(WineInstalledProgramTest, AUsersPhraseFileInTheApplicationDataFolderTakesThePlace) {
+    const QImage shippedStartup = StartUpPhrase();
+    ASSERT_FALSE(shippedStartup.isNull()) << "no start-up popup";
+    ASSERT_TRUE(StorePreference(kPlace, 7));
+    ASSERT_TRUE(WriteUsersPhrases());
+
+    const QImage usersStartup = StartUpPhrase();
+    ASSERT_FALSE(usersStartup.isNull()) << "no start-up popup from the user's file";
+    EXPECT_NE(usersStartup, shippedStartup) << "the user's line 0";
+    EXPECT_EQ(StoredValue(kPlace), "0x2") << "the rotation starts again";
+    EXPECT_NE(StoredValue("Popup Mirel File"), "");
+
+    // A reminder every minute: the user's line 2 is the shipped start-up phrase.
+    ASSERT_TRUE(StorePreference("Enable Popup Mirel", 1));
+    ASSERT_TRUE(StorePreference("Popup Mirel Interval", 1));
+    Program();
+    ASSERT_TRUE(DesktopSession::WaitFor([] { return StoredValue(kPlace) == "0x3"; }, 150s))
+        << "no reminder";
+    EXPECT_EQ(SettledPopup(), shippedStartup) << "the reminder is the user's line 2";
+    program->Stop();
+
+    ASSERT_TRUE(QFile::remove(UsersPhraseFile()));
+    EXPECT_EQ(StartUpPhrase(), shippedStartup) << "the shipped start-up phrase is back";
+    EXPECT_EQ(StoredValue(kPlace), "0x2") << "the rotation starts again";
+    EXPECT_EQ(StoredValue("Popup Mirel File"), "");
+    ASSERT_TRUE(StorePreference("Enable Popup Mirel", 1));
+}
+
+// An update installs over the installed program: its files anew, the user's choices and
+// phrase file kept.
 TEST_F(WineInstalledProgramTest, InstallingAgainOverTheProgramKeepsThePreferences) {
     if (program)
         program->Stop();
     ASSERT_TRUE(StoreUsersInterval());
+    ASSERT_TRUE(WriteUsersPhrases());
     const QString data = desktop->LinuxPath(kInstallFolder + "\\Data\\mirel.txt");
     ASSERT_TRUE(QFile::remove(data));
     ASSERT_EQ(desktop->Run({"wine", Installer().toStdString(), "/S"}).exitCode, 0);
     EXPECT_TRUE(QFile::exists(data));
     EXPECT_EQ(Registry(kRunKey).value_or(WineDesktop::RegistryKey{}).count("Quietbell"), 1u);
     EXPECT_EQ(Registry(kPreferencesKey)->at("Popup Mirel Interval").data, kUsersInterval);
+    QFile users(UsersPhraseFile());
+    ASSERT_TRUE(users.open(QIODevice::ReadOnly)) << "the user's phrase file is gone";
+    EXPECT_EQ(users.readAll(), UsersPhrases());
 }
 
 TEST_F(WineInstalledProgramTest, SilentUninstallRemovesWhatTheInstallerPutThereButNotPreferences) {
