@@ -36,6 +36,8 @@ CReminderDlg::CReminderDlg()
     setWindowTitle(QStringLiteral("Quietbell"));
     setFixedSize(kClientSize);
     m_btnImage.setGeometry(QRect(QPoint(0, 0), kClientSize));
+    // A screen reader would read the button's placeholder text.
+    m_btnImage.setAccessibleName(QStringLiteral("Quietbell start picture"));
 }
 
 CReminderDlg::~CReminderDlg() {
@@ -117,7 +119,10 @@ void CReminderDlg::RefreshTrayTip() {
 }
 
 void CReminderDlg::TrayNotify(TrayRequest request, int flags, const QString& tip) {
+    CNotifierHost* host = CNotifierHost::GetInstance();
     if (request == TrayRequest::Delete) {
+        if (host)
+            host->SetScreenReaderMessage({});
         m_trayIcon.hide();
         return;
     }
@@ -130,8 +135,16 @@ void CReminderDlg::TrayNotify(TrayRequest request, int flags, const QString& tip
         // Trays that show no tooltip still show the menu, so the date goes there too.
         m_trayMenu.SetDateText(traytip::DateOf(tip));
     }
-    if (request == TrayRequest::Add)
+    if (request == TrayRequest::Add) {
         m_trayIcon.show();
+        // Screen readers read the tray's messages where they hear nothing of the popup.
+        if (host) {
+            host->SetScreenReaderMessage([this](const QString& text, int timeoutMs) {
+                m_trayIcon.showMessage(QCoreApplication::applicationName(), text,
+                                       QSystemTrayIcon::NoIcon, timeoutMs);
+            });
+        }
+    }
 }
 
 void CReminderDlg::ShowPreferences() {
