@@ -77,8 +77,11 @@ CAboutBox::CAboutBox(QWidget* parent)
               units.Map(7, 98, 275, 19))
         ->setWordWrap(true);
     PlaceStatic(m_animation, "1049", "Static", units.Map(7, 2, 33, 22));
-    AddStatic(this, "Web site:", units.Map(9, 60, 47, 8));
-    AddStatic(this, "Support:", units.Map(9, 73, 47, 8));
+    // The picture paints over the placeholder text, which a screen reader would read.
+    m_animation.setAccessibleName("Quietbell picture");
+    // A screen reader reads each address with its caption.
+    AddStatic(this, "Web site:", units.Map(9, 60, 47, 8))->setBuddy(&m_linkWebPage);
+    AddStatic(this, "Support:", units.Map(9, 73, 47, 8))->setBuddy(&m_linkSupportMail);
 
     const QString mailQuery =
         "?subject=Register&body=" + QUrl::toPercentEncoding("Jazak Allah Khyran");

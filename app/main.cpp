@@ -12,7 +12,7 @@ extern "C" const char* __lsan_default_suppressions() {
 #endif
 
 int main(int argc, char** argv) {
-    if (!platform::PrepareDisplayPlatform())
+    if (!platform::PrepareDisplayPlatform(argc, argv))
         return 1;
     QCoreApplication::setApplicationName(QString::fromLatin1(CReminderApp::kApplicationName));
     CReminderApp reminder;

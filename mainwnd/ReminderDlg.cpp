@@ -39,6 +39,8 @@ CReminderDlg::CReminderDlg()
     setFixedSize(kClientSize);
     m_btnImage.setGeometry(QRect(QPoint(0, 0), kClientSize));
     FollowThePhraseFile();
+    // A screen reader would read the button's placeholder text.
+    m_btnImage.setAccessibleName(QStringLiteral("Quietbell start picture"));
 }
 
 CReminderDlg::~CReminderDlg() {
@@ -120,7 +122,10 @@ void CReminderDlg::RefreshTrayTip() {
 }
 
 void CReminderDlg::TrayNotify(TrayRequest request, int flags, const QString& tip) {
+    CNotifierHost* host = CNotifierHost::GetInstance();
     if (request == TrayRequest::Delete) {
+        if (host)
+            host->SetScreenReaderMessage({});
         m_trayIcon.hide();
         return;
     }
@@ -133,8 +138,16 @@ void CReminderDlg::TrayNotify(TrayRequest request, int flags, const QString& tip
         // Trays that show no tooltip still show the menu, so the date goes there too.
         m_trayMenu.SetDateText(traytip::DateOf(tip));
     }
-    if (request == TrayRequest::Add)
+    if (request == TrayRequest::Add) {
         m_trayIcon.show();
+        // Screen readers read the tray's messages where they hear nothing of the popup.
+        if (host) {
+            host->SetScreenReaderMessage([this](const QString& text, int timeoutMs) {
+                m_trayIcon.showMessage(QCoreApplication::applicationName(), text,
+                                       QSystemTrayIcon::NoIcon, timeoutMs);
+            });
+        }
+    }
 }
 
 void CReminderDlg::ShowPreferences() {

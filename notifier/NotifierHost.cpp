@@ -1,9 +1,15 @@
 #include "notifier/NotifierHost.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+
 #include <new>
 
 #include "notifier/DisplayTime.h"
 #include "notifier/TaskbarNotifier.h"
+#include "platform/CodePage1256.h"
+#include "platform/DesktopNotification.h"
+#include "platform/ScreenReader.h"
 
 namespace {
 
@@ -13,6 +19,11 @@ constexpr unsigned kShowTime = 500;
 constexpr unsigned kHideTime = 500;
 const char* const kFace = "Tahoma";
 const char* const kSkin = ":/images/NotifierSkin.bmp";
+
+// Wayland lets no window place itself: the popup could not rise from the panel's corner.
+bool WindowsPlaceThemselves() {
+    return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
 
 std::unique_ptr<CNotifierHost>& TheInstance() {
     static std::unique_ptr<CNotifierHost> instance;
@@ -32,9 +43,14 @@ void CNotifierHost::DestroyInstance() {
     TheInstance().reset();
 }
 
-CNotifierHost::CNotifierHost() : notifier(std::make_unique<CTaskbarNotifier>()) {
+CNotifierHost::CNotifierHost()
+    : notifier(std::make_unique<CTaskbarNotifier>()),
+      toDesktopNotifications(!WindowsPlaceThemselves()),
+      screenReaderRunning(&platform::ScreenReaderRunning) {
     fontSize = kStartFontSize;
-    notifier->Create();
+    // Where phrases go to the desktop's notifications, the popup shows only when they fail.
+    if (!toDesktopNotifications)
+        notifier->Create();
     notifier->SetTextFont(kFace, fontSize, 0);
     notifier->SetTextColor(Qt::black);
     // A skin that fails to load leaves the popup hidden: Show has nothing to slide.
@@ -47,8 +63,17 @@ CNotifierHost::CNotifierHost() : notifier(std::make_unique<CTaskbarNotifier>()) 
 CNotifierHost::~CNotifierHost() = default;
 
 void CNotifierHost::ShowPhrase(std::string text, bool rightToLeft) {
-    const unsigned displayTime = notifier::DisplayTimeFor(text);
-    notifier->Show(text, displayTime, rightToLeft, kShowTime, kHideTime);
+    const int displayTime = static_cast<int>(notifier::DisplayTimeFor(text));
+    const QString unicode = QString::fromStdU16String(platform::CodePage1256::ToUtf16(text));
+    if (screenReaderMessage && screenReaderRunning())
+        screenReaderMessage(unicode, displayTime);
+    if (toDesktopNotifications && platform::SendDesktopNotification(
+                                      QCoreApplication::applicationName(), unicode, displayTime))
+        return;
+    // Without the service the popup shows where the compositor puts it, better than nowhere.
+    if (notifier->isHidden())
+        notifier->Create();
+    notifier->Show(text, static_cast<unsigned>(displayTime), rightToLeft, kShowTime, kHideTime);
 }
 
 void CNotifierHost::SetFontSize(int tenths) {

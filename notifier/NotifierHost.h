@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +19,17 @@ public:
     // tenths of a point
     void SetFontSize(int tenths);
 
+    // Where a screen reader also reads each phrase (the tray icon's message: text, time shown
+    // in ms) while one runs; empty when there is none.
+    using ScreenReaderMessage = std::function<void(const QString& text, int timeoutMs)>;
+    void SetScreenReaderMessage(ScreenReaderMessage message) {
+        screenReaderMessage = std::move(message);
+    }
+    // Whether a screen reader runs; the system's answer unless a test sets one.
+    void SetScreenReaderProbe(std::function<bool()> probe) {
+        screenReaderRunning = std::move(probe);
+    }
+
     CTaskbarNotifier& Notifier();
     int FontSize() const { return fontSize; }
 
@@ -26,4 +40,8 @@ private:
 
     std::unique_ptr<CTaskbarNotifier> notifier;
     int fontSize = 85;
+    // The phrases go to the desktop's notification service instead of the popup.
+    bool toDesktopNotifications;
+    ScreenReaderMessage screenReaderMessage;
+    std::function<bool()> screenReaderRunning;
 };

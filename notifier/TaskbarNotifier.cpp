@@ -1,11 +1,14 @@
 #include "notifier/TaskbarNotifier.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimerEvent>
 
 #include "notifier/FadeOutWindow.h"
 #include "notifier/FocusReturner.h"
+#include "notifier/NotifierAccessible.h"
+#include "platform/CodePage1256.h"
 #include "platform/DesktopArea.h"
 #include "platform/HiDpiPicture.h"
 #include "platform/TaskbarEntry.h"
@@ -29,6 +32,9 @@ CTaskbarNotifier::CTaskbarNotifier()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
       animation(*this, CFadeOutWindow::ResolveUpdateLayeredWindow() ? kFadeStep : kSlideBackStep) {
+    static const bool accessibleFactoryInstalled =
+        (QAccessible::installFactory(&CNotifierAccessible::Create), true);
+    Q_UNUSED(accessibleFactoryInstalled);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
@@ -85,6 +91,8 @@ void CTaskbarNotifier::SetText(const std::string& text) {
     // The text rectangle shows a few hundred characters at most; laying out more would only
     // cost time on every paint.
     layout.SetText(text.substr(0, kMostLaidOutCharacters));
+    // A screen reader reads the whole phrase, as Unicode.
+    setAccessibleName(QString::fromStdU16String(platform::CodePage1256::ToUtf16(text)));
 }
 
 void CTaskbarNotifier::Show(const std::string& text, unsigned displayTime, bool rightToLeft,
@@ -92,6 +100,9 @@ void CTaskbarNotifier::Show(const std::string& text, unsigned displayTime, bool 
     this->rightToLeft = rightToLeft;
     setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     SetText(text);
+    // A new phrase over one still on show is news too.
+    if (!size().isEmpty())
+        AnnounceShown(true);
     animation.Show(displayTime, showTime, hideTime, platform::DesktopArea::Current());
 }
 
@@ -168,8 +179,18 @@ void CTaskbarNotifier::Place(const QRect& geometry, const QPoint& skinOffset) {
         this->skinOffset = skinOffset;
         update();
     }
+    const bool wasHidden = size().isEmpty();
     // A window of zero size is unmapped by Qt, so the hidden popup is never in the way.
     setGeometry(geometry);
+    if (wasHidden != geometry.isEmpty())
+        AnnounceShown(wasHidden);
+}
+
+// The widget stays shown while the popup comes and goes, so Qt sends no event of its own;
+// a screen reader learns of the notification from this one, and speaks its name.
+void CTaskbarNotifier::AnnounceShown(bool shown) {
+    QAccessibleEvent event(this, shown ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CTaskbarNotifier::RepaintNow() {

@@ -65,6 +65,7 @@ private:
     bool LeaveFadeOutImage() override;
     QBasicTimer& TimerFor(SlideAnimation::Timer timer);
     void SetHovering(bool on);
+    void AnnounceShown(bool shown);
 
     QFont normalFont;
     QColor normalColor;

@@ -37,7 +37,7 @@ bool WaylandPluginInstalled() {
 }  // namespace
 
 DisplayChoice ChooseDisplayPlatform(const DisplayFacts& facts) {
-    if (facts.platformChosen)
+    if (facts.platformArgument || facts.variable == PlatformVariable::Other)
         return DisplayChoice::AsChosen;
     if (facts.x11Reachable)
         return DisplayChoice::Xcb;
@@ -46,10 +46,29 @@ DisplayChoice ChooseDisplayPlatform(const DisplayFacts& facts) {
     return DisplayChoice::None;
 }
 
-DisplayFacts ReadDisplayFacts() {
+PlatformVariable ReadPlatformVariable(const QString& value) {
+    const QString first = value.section(';', 0, 0).trimmed();
+    if (first.isEmpty())
+        return PlatformVariable::Unset;
+    return first.startsWith(QStringLiteral("wayland")) ? PlatformVariable::Wayland
+                                                       : PlatformVariable::Other;
+}
+
+// Qt takes the word after -platform as the platform's name, and reads --platform the same way.
+bool HasPlatformArgument(int argc, const char* const* argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "-platform" || argument == "--platform")
+            return true;
+    }
+    return false;
+}
+
+DisplayFacts ReadDisplayFacts(int argc, const char* const* argv) {
     DisplayFacts facts;
-    facts.platformChosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-    if (facts.platformChosen)
+    facts.platformArgument = HasPlatformArgument(argc, argv);
+    facts.variable = ReadPlatformVariable(qEnvironmentVariable("QT_QPA_PLATFORM"));
+    if (facts.platformArgument || facts.variable == PlatformVariable::Other)
         return facts;
     facts.x11Reachable = X11Reachable();
     facts.waylandReachable = WaylandReachable();

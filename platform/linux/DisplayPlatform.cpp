@@ -18,8 +18,8 @@ bool X11Reachable() {
     return reachable;
 }
 
-bool PrepareDisplayPlatform() {
-    switch (ChooseDisplayPlatform(ReadDisplayFacts())) {
+bool PrepareDisplayPlatform(int argc, const char* const* argv) {
+    switch (ChooseDisplayPlatform(ReadDisplayFacts(argc, argv))) {
         case DisplayChoice::AsChosen:
             return true;
         case DisplayChoice::Xcb:

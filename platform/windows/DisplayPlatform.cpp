@@ -7,7 +7,7 @@ bool X11Reachable() {
 }
 
 // Qt's one platform on Windows always has a display.
-bool PrepareDisplayPlatform() {
+bool PrepareDisplayPlatform(int, const char* const*) {
     return true;
 }
 

@@ -2,8 +2,6 @@
 // start, and a logout, where SIGTERM reaches the program while the X server and the session's
 // buses end at the same moment. Each run has a desktop of its own, since the run ends it. The
 // program must end with a status, never on a signal, and keep its place in the phrase list.
-#include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "AccessibilityBus.h"
 #include "DbusDaemon.h"
 #include "DesktopSession.h"
 #include "QuietbellProgram.h"
@@ -32,76 +31,9 @@ constexpr std::chrono::seconds kStartDeadline(30);
 // the program's own place back over it.
 constexpr int kOtherWritersPlace = 99;
 
-// The accessibility bus of a desktop whose screen reader is on: the launcher on the session's
-// bus starts the bus the program's accessible objects live on.
-class AccessibilityBus {
-public:
-    bool Start(const DesktopSession& desktop, const std::string& sessionBus) {
-        environment = desktop.Environment();
-        environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + sessionBus);
-        launcher = ChildProcess::Start({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"},
-                                       environment, (desktop.Home() + "/a11y.log").toStdString());
-        return DesktopSession::WaitFor([&] { return !Address().empty(); });
-    }
-
-    // Whether the registry lists an application: the program has joined the bus.
-    bool HasApplication() const {
-        const ChildProcess::Result count = ChildProcess::Run(
-            {"gdbus", "call", "--address", Address(), "-d", "org.a11y.atspi.Registry", "-o",
-             "/org/a11y/atspi/accessible/root", "-m", "org.freedesktop.DBus.Properties.Get",
-             "org.a11y.atspi.Accessible", "ChildCount"},
-            environment);
-        return count.exitCode == 0 && count.output.find("<0>") == std::string::npos;
-    }
-
-    // The launcher and the bus daemon it started end at once, as they do with the session.
-    void Kill() {
-        for (pid_t child : Children(launcher.Pid()))
-            kill(child, SIGKILL);
-        if (launcher.Running())
-            kill(launcher.Pid(), SIGKILL);
-        launcher.Stop();
-    }
-
-private:
-    std::string Address() const {
-        const ChildProcess::Result reply =
-            ChildProcess::Run({"gdbus", "call", "--session", "-d", "org.a11y.Bus", "-o",
-                               "/org/a11y/bus", "-m", "org.a11y.Bus.GetAddress"},
-                              environment);
-        // ('unix:path=...,guid=...',)
-        const size_t open = reply.output.find('\'');
-        const size_t close = reply.output.rfind('\'');
-        if (reply.exitCode != 0 || open == std::string::npos || close <= open)
-            return {};
-        return reply.output.substr(open + 1, close - open - 1);
-    }
-
-    static std::vector<pid_t> Children(pid_t parent) {
-        std::vector<pid_t> children;
-        for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
-            bool isPid = false;
-            const pid_t pid = entry.toInt(&isPid);
-            QFile stat("/proc/" + entry + "/stat");
-            if (!isPid || !stat.open(QIODevice::ReadOnly))
-                continue;
-            // pid (name) state ppid ...: the name may hold spaces, so count from its end.
-            const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
-            if (fields.size() > 2 && fields[2].toInt() == parent)
-                children.push_back(pid);
-        }
-        return children;
-    }
-
-    ChildProcess::Strings environment;
-    ChildProcess launcher;
-};
-
 class WayOutTest : public testing::Test {
 protected:
-    void SetUp() override {
-        QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime");
-    }
+    void SetUp() override { QB_REQUIRE_INSTALLED(quietbell::FakeTimeInstalled(), "faketime"); }
 
     // A fresh desktop with the place stored.
     void StartDesktop() {
@@ -166,8 +98,7 @@ TEST_F(WayOutTest, LogoutWhileTheDisplayAndBusesGoEndsWithAStatusAndSavesThePlac
                                             << " the accessibility bus, run " << run);
             StartDesktop();
             DbusDaemon bus;
-            ASSERT_TRUE(bus.Start((desktop->Home() + "/bus").toStdString(),
-                                  desktop->Environment(),
+            ASSERT_TRUE(bus.Start((desktop->Home() + "/bus").toStdString(), desktop->Environment(),
                                   (desktop->Home() + "/dbus.log").toStdString()));
             AccessibilityBus accessibility;
             ChildProcess::Strings extra = {"DBUS_SESSION_BUS_ADDRESS=" + bus.Address()};
@@ -182,7 +113,8 @@ TEST_F(WayOutTest, LogoutWhileTheDisplayAndBusesGoEndsWithAStatusAndSavesThePlac
             ASSERT_TRUE(DesktopSession::WaitFor(
                 [&] { return Stored() == QVariant(kStoredPlace + 1); }, 75s));
             if (screenReader) {
-                ASSERT_TRUE(DesktopSession::WaitFor([&] { return accessibility.HasApplication(); }));
+                ASSERT_TRUE(
+                    DesktopSession::WaitFor([&] { return accessibility.HasApplication(); }));
             }
             Store(kOtherWritersPlace);
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "ScreenPixels.h"
 #include "TestPhrases.h"
 #include "notifier/FadeOutWindow.h"
@@ -165,5 +168,46 @@ INSTANTIATE_TEST_SUITE_P(Periods, FadePeriodTest,
                                          PeriodCase{"BelowOneStep", 500, 4, 500},
                                          PeriodCase{"AboveFull", 1000, 400, 19}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The tray icon's message is what a screen reader reads on Windows, where it hears nothing of
+// the popup: each phrase goes there too, with its display time, only while one runs, and the
+// popup shows either way.
+TEST_F(NotifierHostTest, APhraseGoesToTheScreenReadersMessageOnlyWhileOneRuns) {
+    struct Case {
+        const char* name;
+        bool screenReaderRuns;
+        bool trayHasMessages;
+        bool messageGiven;
+    };
+    const Case cases[] = {
+        {"screen reader and tray", true, true, true},
+        {"no screen reader", false, true, false},
+        {"screen reader without a tray", true, false, false},
+        {"neither", false, false, false},
+    };
+    for (const Case& c : cases) {
+        CNotifierHost* host = CNotifierHost::GetInstance();
+        host->SetScreenReaderProbe([&] { return c.screenReaderRuns; });
+        std::vector<std::pair<QString, int>> messages;
+        if (c.trayHasMessages) {
+            host->SetScreenReaderMessage([&](const QString& text, int timeoutMs) {
+                messages.emplace_back(text, timeoutMs);
+            });
+        }
+        host->ShowPhrase(testphrases::Glory(), true);
+        SlideOut();
+        EXPECT_EQ(Notifier().Animation().GetState(), SlideAnimation::Waiting) << c.name;
+        if (c.messageGiven) {
+            const std::vector<std::pair<QString, int>> expected = {
+                {QString::fromStdU16String(
+                     u"\u0633\u0628\u062D\u0627\u0646\u0020\u0627\u0644\u0644\u0647"),
+                 4500}};
+            EXPECT_EQ(messages, expected) << c.name;
+        } else {
+            EXPECT_TRUE(messages.empty()) << c.name;
+        }
+        CNotifierHost::DestroyInstance();
+    }
+}
 
 }  // namespace

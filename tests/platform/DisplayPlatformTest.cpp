@@ -11,11 +11,14 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
 
 using platform::DisplayChoice;
 using platform::DisplayFacts;
+using platform::PlatformVariable;
 
 struct ChoiceCase {
     const char* name;
@@ -27,15 +30,26 @@ void PrintTo(const ChoiceCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-// Fields: platformChosen, x11Reachable, waylandReachable, waylandPlugin.
+constexpr auto kUnset = PlatformVariable::Unset;
+constexpr auto kWayland = PlatformVariable::Wayland;
+constexpr auto kOther = PlatformVariable::Other;
+
+// Fields: platformArgument, variable, x11Reachable, waylandReachable, waylandPlugin.
 const ChoiceCase kChoices[] = {
-    {"UsersChoiceStands", {true, false, false, false}, DisplayChoice::AsChosen},
-    {"X11Alone", {false, true, false, false}, DisplayChoice::Xcb},
-    {"XwaylandBeforeNativeWayland", {false, true, true, true}, DisplayChoice::Xcb},
-    {"WaylandWithPlugin", {false, false, true, true}, DisplayChoice::Wayland},
-    {"WaylandWithoutPlugin", {false, false, true, false}, DisplayChoice::None},
-    {"PluginButNoCompositor", {false, false, false, true}, DisplayChoice::None},
-    {"Nothing", {false, false, false, false}, DisplayChoice::None},
+    {"ArgumentStands", {true, kUnset, false, false, false}, DisplayChoice::AsChosen},
+    {"ArgumentStandsOverTheSessionsWayland",
+     {true, kWayland, true, true, true},
+     DisplayChoice::AsChosen},
+    {"OtherPlatformVariableStands", {false, kOther, true, true, true}, DisplayChoice::AsChosen},
+    {"SessionsWaylandGivesWayToXwayland", {false, kWayland, true, true, true}, DisplayChoice::Xcb},
+    {"SessionsWaylandWithoutX", {false, kWayland, false, true, true}, DisplayChoice::Wayland},
+    {"SessionsWaylandWithoutPlugin", {false, kWayland, false, true, false}, DisplayChoice::None},
+    {"X11Alone", {false, kUnset, true, false, false}, DisplayChoice::Xcb},
+    {"XwaylandBeforeNativeWayland", {false, kUnset, true, true, true}, DisplayChoice::Xcb},
+    {"WaylandWithPlugin", {false, kUnset, false, true, true}, DisplayChoice::Wayland},
+    {"WaylandWithoutPlugin", {false, kUnset, false, true, false}, DisplayChoice::None},
+    {"PluginButNoCompositor", {false, kUnset, false, false, true}, DisplayChoice::None},
+    {"Nothing", {false, kUnset, false, false, false}, DisplayChoice::None},
 };
 
 class DisplayChoiceTest : public testing::TestWithParam<ChoiceCase> {};
@@ -46,6 +60,42 @@ TEST_P(DisplayChoiceTest, FollowsWhatTheDesktopOffers) {
 
 INSTANTIATE_TEST_SUITE_P(Desktops, DisplayChoiceTest, testing::ValuesIn(kChoices),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PlatformVariable, TheFirstOfQtsFallbacksCounts) {
+    const std::pair<const char*, PlatformVariable> cases[] = {
+        {"", kUnset},
+        {" ", kUnset},
+        {"wayland", kWayland},
+        {"wayland-egl", kWayland},
+        {"wayland;xcb", kWayland},
+        {"xcb;wayland", kOther},
+        {"xcb", kOther},
+        {"offscreen", kOther},
+    };
+    for (const auto& [value, expected] : cases)
+        EXPECT_EQ(platform::ReadPlatformVariable(QString::fromLatin1(value)), expected) << value;
+}
+
+TEST(PlatformArgument, OnlyQtsOptionWithANameAfterIt) {
+    struct Case {
+        std::vector<const char*> argv;
+        bool expected;
+    };
+    const Case cases[] = {
+        {{"quietbell"}, false},
+        {{"quietbell", "-platform", "wayland"}, true},
+        {{"quietbell", "--platform", "xcb"}, true},
+        {{"quietbell", "-platform"}, false},
+        {{"quietbell", "-platformpluginpath", "/tmp"}, false},
+        {{"-platform", "quietbell"}, false},
+        {{"quietbell", "wayland", "-platform", "xcb"}, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(platform::HasPlatformArgument(static_cast<int>(c.argv.size()), c.argv.data()),
+                  c.expected)
+            << testing::PrintToString(c.argv);
+    }
+}
 
 // A listening socket where a compositor would have its own.
 class FakeWaylandSocket {
@@ -95,7 +145,7 @@ TEST(DisplayPlatformProgram, WithoutAnyDisplayItSaysWhatItNeedsAndEndsWithAnErro
     const QString runtimeDir = "XDG_RUNTIME_DIR=" + runtime.path();
     FakeWaylandSocket compositor(runtime.filePath("wayland-9"));
     ASSERT_TRUE(compositor.listening);
-    const bool pluginInstalled = platform::ReadDisplayFacts().waylandPlugin;
+    const bool pluginInstalled = platform::ReadDisplayFacts(0, nullptr).waylandPlugin;
 
     struct Case {
         const char* name;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace quietbell {
@@ -38,6 +39,14 @@ bool FakeTimeInstalled() {
 
 QString ProgramPath() {
     return QCoreApplication::applicationDirPath() + "/quietbell";
+}
+
+QStringList Phrases() {
+    QFile file(QCoreApplication::applicationDirPath() + "/Data/mirel.txt");
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringDecoder utf16(QStringDecoder::Utf16);
+    return QString(utf16(file.readAll())).split(QStringLiteral("\r\n"));
 }
 
 ChildProcess Start(ChildProcess::Strings environment, const std::string& logFile,

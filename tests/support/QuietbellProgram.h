@@ -6,6 +6,7 @@
 // a user or another program sees of it from outside: its settings file and its windows.
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <sys/types.h>
@@ -23,6 +24,9 @@ inline constexpr const char* kDefaultFakeTime = "2024-03-14 10:00:20";
 bool FakeTimeInstalled();
 // The build's quietbell beside the test binary.
 QString ProgramPath();
+// The lines of the program's phrase file, as Unicode: the start-up phrase first, then the two
+// lines before the rotation, then the rotation.
+QStringList Phrases();
 // executable: the program under another path (a link to it), or empty for ProgramPath().
 ChildProcess Start(ChildProcess::Strings environment, const std::string& logFile,
                    const std::string& fakeTime = kDefaultFakeTime, const QString& executable = {});
