@@ -7,7 +7,7 @@
 
 #include "notifier/DisplayTime.h"
 #include "notifier/TaskbarNotifier.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "platform/DesktopNotification.h"
 #include "platform/ScreenReader.h"
 
@@ -64,7 +64,7 @@ CNotifierHost::~CNotifierHost() = default;
 
 void CNotifierHost::ShowPhrase(std::string text, bool rightToLeft) {
     const int displayTime = static_cast<int>(notifier::DisplayTimeFor(text));
-    const QString unicode = QString::fromStdU16String(platform::CodePage1256::ToUtf16(text));
+    const QString unicode = QString::fromStdU16String(script::CodePage1256::ToUtf16(text));
     if (screenReaderMessage && screenReaderRunning())
         screenReaderMessage(unicode, displayTime);
     if (toDesktopNotifications && platform::SendDesktopNotification(

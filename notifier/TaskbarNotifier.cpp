@@ -8,7 +8,7 @@
 #include "notifier/FadeOutWindow.h"
 #include "notifier/FocusReturner.h"
 #include "notifier/NotifierAccessible.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 #include "platform/DesktopArea.h"
 #include "platform/HiDpiPicture.h"
 #include "platform/TaskbarEntry.h"
@@ -92,7 +92,7 @@ void CTaskbarNotifier::SetText(const std::string& text) {
     // cost time on every paint.
     layout.SetText(text.substr(0, kMostLaidOutCharacters));
     // A screen reader reads the whole phrase, as Unicode.
-    setAccessibleName(QString::fromStdU16String(platform::CodePage1256::ToUtf16(text)));
+    setAccessibleName(QString::fromStdU16String(script::CodePage1256::ToUtf16(text)));
 }
 
 void CTaskbarNotifier::Show(const std::string& text, unsigned displayTime, bool rightToLeft,

@@ -22,7 +22,7 @@
 #include "ScreenPixels.h"
 #include "TestMainDesktop.h"
 #include "notifier/DisplayTime.h"
-#include "platform/CodePage1256.h"
+#include "script/CodePage1256.h"
 
 namespace {
 
@@ -297,7 +297,7 @@ TEST_F(WestonDesktopTest, WithoutXwaylandEachReminderGoesToTheDesktopsNotificati
         {phrases[0], notifications[0]}, {phrases[quietbell::kStoredPosition], notifications[1]}};
     for (const auto& [phrase, notification] : expected) {
         EXPECT_EQ(notification.body, phrase);
-        const std::string text = platform::CodePage1256::FromUtf16(phrase.toStdU16String());
+        const std::string text = script::CodePage1256::FromUtf16(phrase.toStdU16String());
         EXPECT_EQ(notification.timeout, static_cast<int>(notifier::DisplayTimeFor(text)));
     }
     // No window of its own on Wayland: the popup did not show for lack of a service.
