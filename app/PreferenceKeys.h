@@ -11,6 +11,7 @@ inline constexpr const char* kPopupFontSize = "Popup Mirel Font Size";
 inline constexpr const char* kHijriDateAdjust = "Hijri Date Adjust";
 inline constexpr const char* kPopupIndex = "Popup Mirel Index";
 inline constexpr const char* kArabicInterface = "Arabic Interface";
+inline constexpr const char* kHoldWhileBusy = "Hold While Busy";
 
 inline constexpr int kBringWindowToTopDefault = 0;
 inline constexpr int kHideWhenMinimizedDefault = 1;
@@ -20,5 +21,6 @@ inline constexpr int kPopupFontSizeDefault = 100;  // tenths of a point
 inline constexpr int kHijriDateAdjustDefault = 2;  // no shift
 inline constexpr int kPopupIndexDefault = 0;
 inline constexpr int kArabicInterfaceDefault = 0;
+inline constexpr int kHoldWhileBusyDefault = 1;
 
 }  // namespace prefkeys
