@@ -11,6 +11,7 @@ inline constexpr const char* kPopupFontSize = "Popup Mirel Font Size";
 inline constexpr const char* kHijriDateAdjust = "Hijri Date Adjust";
 inline constexpr const char* kPopupIndex = "Popup Mirel Index";
 inline constexpr const char* kArabicInterface = "Arabic Interface";
+inline constexpr const char* kHoldWhileBusy = "Hold While Busy";
 
 // Not one of the values above, and never written back: there only while the stored position
 // was counted in a user's own phrase file, which it names by the phrase store's file mark.
@@ -24,5 +25,6 @@ inline constexpr int kPopupFontSizeDefault = 100;  // tenths of a point
 inline constexpr int kHijriDateAdjustDefault = 2;  // no shift
 inline constexpr int kPopupIndexDefault = 0;
 inline constexpr int kArabicInterfaceDefault = 0;
+inline constexpr int kHoldWhileBusyDefault = 1;
 
 }  // namespace prefkeys

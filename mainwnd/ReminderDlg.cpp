@@ -10,6 +10,7 @@
 #include "notifier/NotifierHost.h"
 #include "platform/AppMessages.h"
 #include "platform/Clock.h"
+#include "platform/UserBusy.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -41,6 +42,7 @@ CReminderDlg::CReminderDlg()
     FollowThePhraseFile();
     // A screen reader would read the button's placeholder text.
     m_btnImage.setAccessibleName(QStringLiteral("Quietbell start picture"));
+    m_scheduler.SetBusyProbe(&platform::UserBusy::Now);
 }
 
 CReminderDlg::~CReminderDlg() {
@@ -94,7 +96,7 @@ void CReminderDlg::timerEvent(QTimerEvent* event) {
 
 void CReminderDlg::OnTimer() {
     const auto tick = m_scheduler.OnTick(platform::Clock::CurrentLocal(), m_prefsDlg.m_bEnable != 0,
-                                         m_prefsDlg.m_nInterval);
+                                         m_prefsDlg.m_nInterval, m_prefsDlg.m_bHoldWhileBusy != 0);
     // A tray that turns up later takes the window that stood in for it.
     if (tick.hideToTray || (m_withoutTray && m_trayAvailable()))
         m_bHidePending = true;

@@ -10,15 +10,27 @@ bool CReminderScheduler::IsDueSecond(const QTime& time, unsigned intervalMinutes
 }
 
 CReminderScheduler::TickResult CReminderScheduler::OnTick(const QDateTime& now, bool enabled,
-                                                          unsigned intervalMinutes) {
+                                                          unsigned intervalMinutes,
+                                                          bool holdWhileBusy) {
     TickResult result;
     if (m_nStartupTicks >= 0 && ++m_nStartupTicks >= kStartupTicksToHide) {
         m_nStartupTicks = -1;
         result.hideToTray = true;
     }
-    result.reminderDue = enabled && IsDue(now, intervalMinutes);
+    const bool due = enabled && IsDue(now, intervalMinutes);
+    // Reminders switched off meanwhile take the held one with them.
+    m_bHeld = m_bHeld && enabled;
+    result.reminderDue = ShowsNow(due, holdWhileBusy);
     m_lastTick = now;
     return result;
+}
+
+// The place in the phrase list moves only when a reminder shows, so a held one keeps it.
+bool CReminderScheduler::ShowsNow(bool due, bool holdWhileBusy) {
+    if (!due && !m_bHeld)
+        return false;
+    m_bHeld = holdWhileBusy && m_userBusy && m_userBusy();
+    return !m_bHeld;
 }
 
 // A timer tick may come a little early or late: two ticks in one due second show one

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <functional>
+
 // What the main window's one-second timer decides, kept apart from the window so that a
 // test can hand it any time of day.
 class CReminderScheduler {
@@ -24,14 +26,25 @@ public:
     // Second 0 of a minute that the interval divides.
     static bool IsDueSecond(const QTime& time, unsigned intervalMinutes);
 
-    TickResult OnTick(const QDateTime& now, bool enabled, unsigned intervalMinutes);
+    // holdWhileBusy: a due reminder waits while the busy probe says the user is busy, and
+    // shows once at the first tick that finds the user free, however many fell due meanwhile.
+    TickResult OnTick(const QDateTime& now, bool enabled, unsigned intervalMinutes,
+                      bool holdWhileBusy = false);
+
+    // Asked only at a due tick and at each tick while a reminder is held, never while idle;
+    // without one the user is never busy.
+    void SetBusyProbe(std::function<bool()> probe) { m_userBusy = std::move(probe); }
+    bool Holding() const { return m_bHeld; }
 
     int StartupTicks() const { return m_nStartupTicks; }
 
 private:
     bool IsDue(const QDateTime& now, unsigned intervalMinutes) const;
+    bool ShowsNow(bool due, bool holdWhileBusy);
 
     // -1 once the window has hidden itself.
     int m_nStartupTicks = 0;
     QDateTime m_lastTick;
+    std::function<bool()> m_userBusy;
+    bool m_bHeld = false;
 };

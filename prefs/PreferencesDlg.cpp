@@ -88,6 +88,7 @@ void CPreferencesDlg::LoadSettings() {
     m_bHideWhenMinimized = GetPreferenceInt(kHideWhenMinimized, kHideWhenMinimizedDefault);
     m_bEnable = GetPreferenceInt(kEnablePopup, kEnablePopupDefault);
     m_nInterval = static_cast<unsigned>(GetPreferenceInt(kPopupInterval, kPopupIntervalDefault));
+    m_bHoldWhileBusy = GetPreferenceInt(kHoldWhileBusy, kHoldWhileBusyDefault);
     m_fFontSize =
         prefinput::PointsFromTenths(GetPreferenceInt(kPopupFontSize, kPopupFontSizeDefault));
     CHijriCalendar::Instance()->adjust =
@@ -102,6 +103,7 @@ void CPreferencesDlg::SaveSettings() {
     WritePreferenceInt(kHideWhenMinimized, m_bHideWhenMinimized);
     WritePreferenceInt(kEnablePopup, m_bEnable);
     WritePreferenceInt(kPopupInterval, static_cast<int>(m_nInterval));
+    WritePreferenceInt(kHoldWhileBusy, m_bHoldWhileBusy);
     WritePreferenceInt(kPopupFontSize, FontSizeTenths());
     WritePreferenceInt(kHijriDateAdjust, CHijriCalendar::Instance()->adjust);
 }
@@ -153,11 +155,13 @@ bool CPreferencesDlg::OnInitDialog() {
 bool CPreferencesDlg::DoDataExchange(bool saveAndValidate) {
     if (!saveAndValidate) {
         m_checkEnable->setChecked(m_bEnable != 0);
+        m_checkHoldWhileBusy->setChecked(m_bHoldWhileBusy != 0);
         m_editInterval->setText(QString::number(m_nInterval));
         m_editFontSize->setText(prefinput::FormatDecimal(m_fFontSize));
         return true;
     }
     const int enable = m_checkEnable->isChecked() ? 1 : 0;
+    const int holdWhileBusy = m_checkHoldWhileBusy->isChecked() ? 1 : 0;
     unsigned interval = m_nInterval;
     float fontSize = m_fFontSize;
     if (!Exchange(m_editInterval, prefinput::ReadInterval(m_editInterval->text()), interval) ||
@@ -165,6 +169,7 @@ bool CPreferencesDlg::DoDataExchange(bool saveAndValidate) {
         return false;
     // Taken over only now, so the running reminder timer never sees a refused value.
     m_bEnable = enable;
+    m_bHoldWhileBusy = holdWhileBusy;
     m_nInterval = interval;
     m_fFontSize = fontSize;
     if (m_comboAdjust->currentIndex() >= 0)
@@ -196,9 +201,9 @@ void CPreferencesDlg::EnablePopupControls(int enable) {
         enable = 0;
     }
     for (QWidget* control :
-         {static_cast<QWidget*>(m_staticShowEvery), static_cast<QWidget*>(m_editInterval),
-          static_cast<QWidget*>(m_staticMin), static_cast<QWidget*>(m_staticFontSize),
-          static_cast<QWidget*>(m_editFontSize)})
+         {static_cast<QWidget*>(m_checkHoldWhileBusy), static_cast<QWidget*>(m_staticShowEvery),
+          static_cast<QWidget*>(m_editInterval), static_cast<QWidget*>(m_staticMin),
+          static_cast<QWidget*>(m_staticFontSize), static_cast<QWidget*>(m_editFontSize)})
         control->setEnabled(enable != 0);
 }
 
@@ -220,6 +225,10 @@ void CPreferencesDlg::BuildControls() {
     m_staticMin = Named(new QLabel("Min", m_groupPopup), 1042);
     m_staticFontSize = Named(new QLabel("Font size", m_groupPopup), 1048);
     m_editFontSize = Named(new QLineEdit(m_groupPopup), 1044);
+    // Made after the row above it, so that Tab reaches it in the order the eye does.
+    m_checkHoldWhileBusy = Named(
+        new QCheckBox("Hold reminders while I am busy (full screen, do not disturb)", m_groupPopup),
+        1049);
     m_staticShowEvery->setBuddy(m_editInterval);
     m_staticFontSize->setBuddy(m_editFontSize);
     connect(m_checkEnable, &QCheckBox::clicked, this, &CPreferencesDlg::OnEnableClicked);
@@ -234,6 +243,7 @@ void CPreferencesDlg::BuildControls() {
     auto* popupLayout = new QVBoxLayout(m_groupPopup);
     popupLayout->addWidget(m_checkEnable);
     popupLayout->addLayout(popupRow);
+    popupLayout->addWidget(m_checkHoldWhileBusy);
 
     m_groupHijri = Named(new QGroupBox("Hijri Date", this), 1055);
     m_staticTodayCaption = Named(new QLabel("Today calculated to be : ", m_groupHijri), 1047);

@@ -32,6 +32,8 @@ public:
     int m_bHideWhenMinimized = 1;
     int m_bEnable = 1;
     unsigned m_nInterval = 10;
+    // A due reminder waits while the user is busy (full screen, do not disturb).
+    int m_bHoldWhileBusy = 1;
     float m_fFontSize = 10.0f;
 
 public slots:
@@ -56,6 +58,7 @@ private:
 
     QGroupBox* m_groupPopup = nullptr;
     QCheckBox* m_checkEnable = nullptr;
+    QCheckBox* m_checkHoldWhileBusy = nullptr;
     QLabel* m_staticShowEvery = nullptr;
     QLineEdit* m_editInterval = nullptr;
     QLabel* m_staticMin = nullptr;

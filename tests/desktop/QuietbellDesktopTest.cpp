@@ -292,7 +292,8 @@ TEST_F(QuietbellDesktopTest, TrayMenuExitEndsRemovesTheIconAndKeepsAllPreference
                                                     {"Popup Mirel Font Size", 120},
                                                     {"Hijri Date Adjust", 3},
                                                     {"Popup Mirel Index", kStoredPosition},
-                                                    {"Arabic Interface", 0}};
+                                                    {"Arabic Interface", 0},
+                                                    {"Hold While Busy", 0}};
     for (const auto& [key, value] : preferences)
         Store(key.c_str(), value);
     ChildProcess program = StartProgram();

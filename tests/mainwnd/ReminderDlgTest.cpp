@@ -191,7 +191,7 @@ TEST_F(ReminderDlgTest, StartUpPhraseThenHideOnSecondTickThenClockAlignedReminde
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(ReminderDlgTest, ExitSavesThePositionAndLeavesAllEightPreferences) {
+TEST_F(ReminderDlgTest, ExitSavesThePositionAndLeavesAllNinePreferences) {
     {
         CReminderDlg dlg;
         dlg.OnInitDialog();
@@ -207,7 +207,7 @@ TEST_F(ReminderDlgTest, ExitSavesThePositionAndLeavesAllEightPreferences) {
     for (const char* key :
          {prefkeys::kBringWindowToTop, prefkeys::kHideWhenMinimized, prefkeys::kEnablePopup,
           prefkeys::kPopupInterval, prefkeys::kPopupFontSize, prefkeys::kHijriDateAdjust,
-          prefkeys::kPopupIndex, prefkeys::kArabicInterface})
+          prefkeys::kPopupIndex, prefkeys::kArabicInterface, prefkeys::kHoldWhileBusy})
         EXPECT_TRUE(StoredPreference(key).isValid()) << key;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -136,5 +137,115 @@ INSTANTIATE_TEST_SUITE_P(
         JitterCase{
             "ClockSetBackStillShowsDueSecond", {At(10, 30, 5), At(10, 20, 0)}, {false, true}}),
     [](const testing::TestParamInfo<JitterCase>& info) { return std::string(info.param.name); });
+
+// The user's busy times, and what the scheduler asked of them: the probe is asked only at a
+// due tick and at each tick while a reminder is held.
+struct BusyProbe {
+    QTime busyFrom;
+    QTime busyUntil;  // the first free second
+    QTime now;
+    std::vector<QTime> asked;
+
+    bool Busy() {
+        asked.push_back(now);
+        return busyFrom <= now && now < busyUntil;
+    }
+};
+
+std::vector<QTime> EverySecond(QTime from, QTime until) {
+    std::vector<QTime> seconds;
+    for (QTime t = from; t < until; t = t.addSecs(1))
+        seconds.push_back(t);
+    return seconds;
+}
+
+template <typename... Parts>
+std::vector<QTime> Joined(std::vector<QTime> first, const Parts&... rest) {
+    (first.insert(first.end(), rest.begin(), rest.end()), ...);
+    return first;
+}
+
+struct HoldCase {
+    const char* name;
+    unsigned interval;
+    bool holdWhileBusy;
+    QTime busyFrom;
+    QTime busyUntil;
+    std::vector<QTime> reminders;
+    std::vector<QTime> asked;
+};
+
+void PrintTo(const HoldCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class HoldTest : public testing::TestWithParam<HoldCase> {};
+
+// From 10:09:30 to 10:14:30, one tick a second.
+TEST_P(HoldTest, AHeldReminderShowsOnceWhenTheUserIsFree) {
+    const HoldCase& c = GetParam();
+    CReminderScheduler scheduler;
+    BusyProbe probe{c.busyFrom, c.busyUntil, {}, {}};
+    scheduler.SetBusyProbe([&probe] { return probe.Busy(); });
+    std::vector<QTime> reminders;
+    for (QDateTime now = At(10, 9, 30); now < At(10, 14, 30); now = now.addSecs(1)) {
+        probe.now = now.time();
+        if (scheduler.OnTick(now, true, c.interval, c.holdWhileBusy).reminderDue)
+            reminders.push_back(now.time());
+    }
+    EXPECT_EQ(reminders, c.reminders);
+    EXPECT_EQ(probe.asked, c.asked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BusyUser, HoldTest,
+    testing::Values(HoldCase{"FreeUserIsAskedOnlyAtTheDueSecond", 1, true, QTime(9, 0), QTime(9, 1),
+                             Minutes(10, {10, 11, 12, 13, 14}), Minutes(10, {10, 11, 12, 13, 14})},
+                    HoldCase{"BusyOverThreeDueMinutesShowsOneWhenFree",
+                             1,
+                             true,
+                             QTime(10, 9, 50),
+                             QTime(10, 12, 30),
+                             {QTime(10, 12, 30), QTime(10, 13), QTime(10, 14)},
+                             Joined(EverySecond(QTime(10, 10), QTime(10, 12, 31)),
+                                    Minutes(10, {13, 14}))},
+                    HoldCase{"BusyEndingBeforeTheDueSecondHoldsNothing", 10, true, QTime(10, 9, 30),
+                             QTime(10, 10), Minutes(10, {10}), Minutes(10, {10})},
+                    HoldCase{"BusyFromTheDueSecondOnHoldsToTheEnd",
+                             10,
+                             true,
+                             QTime(10, 10),
+                             QTime(11, 0),
+                             {},
+                             EverySecond(QTime(10, 10), QTime(10, 14, 30))},
+                    HoldCase{"HoldSwitchedOffShowsAtTheClockAndNeverAsks",
+                             1,
+                             false,
+                             QTime(10, 0),
+                             QTime(11, 0),
+                             Minutes(10, {10, 11, 12, 13, 14}),
+                             {}}),
+    [](const testing::TestParamInfo<HoldCase>& info) { return std::string(info.param.name); });
+
+TEST(Hold, TurningTheHoldOffShowsTheHeldReminderAtTheNextTick) {
+    CReminderScheduler scheduler;
+    scheduler.SetBusyProbe([] { return true; });
+    EXPECT_FALSE(scheduler.OnTick(At(10, 10, 0), true, 10, true).reminderDue);
+    EXPECT_FALSE(scheduler.OnTick(At(10, 10, 1), true, 10, true).reminderDue);
+    EXPECT_TRUE(scheduler.OnTick(At(10, 10, 2), true, 10, false).reminderDue);
+    EXPECT_FALSE(scheduler.OnTick(At(10, 10, 3), true, 10, false).reminderDue);
+}
+
+TEST(Hold, SwitchingRemindersOffDropsTheHeldOne) {
+    CReminderScheduler scheduler;
+    bool busy = true;
+    scheduler.SetBusyProbe([&busy] { return busy; });
+    EXPECT_FALSE(scheduler.OnTick(At(10, 10, 0), true, 10, true).reminderDue);
+    EXPECT_TRUE(scheduler.Holding());
+    EXPECT_FALSE(scheduler.OnTick(At(10, 10, 1), false, 10, true).reminderDue);
+    busy = false;
+    EXPECT_FALSE(scheduler.OnTick(At(10, 10, 2), true, 10, true).reminderDue);
+    EXPECT_FALSE(scheduler.Holding());
+}
 
 }  // namespace

@@ -17,13 +17,15 @@ TEST_F(PreferenceValues, FirstRunWritesEveryKeyWithItsDefaultAndHandsTheValuesOn
     EXPECT_EQ(values.m_bHideWhenMinimized, 1);
     EXPECT_EQ(values.m_bEnable, 1);
     EXPECT_EQ(values.m_nInterval, 10u);
+    EXPECT_EQ(values.m_bHoldWhileBusy, 1);
     EXPECT_FLOAT_EQ(values.m_fFontSize, 10.0f);
     EXPECT_EQ(CHijriCalendar::Instance()->adjust, 2);
     EXPECT_EQ(CPhraseStore::Instance()->m_nCurrent, 0);
     EXPECT_EQ(CNotifierHost::GetInstance()->FontSize(), 100);
     const std::pair<const char*, int> defaults[] = {
-        {kBringWindowToTop, 0}, {kHideWhenMinimized, 1}, {kEnablePopup, 1}, {kPopupInterval, 10},
-        {kPopupFontSize, 100},  {kHijriDateAdjust, 2},   {kPopupIndex, 0},  {kArabicInterface, 0},
+        {kBringWindowToTop, 0}, {kHideWhenMinimized, 1}, {kEnablePopup, 1},
+        {kPopupInterval, 10},   {kPopupFontSize, 100},   {kHijriDateAdjust, 2},
+        {kPopupIndex, 0},       {kArabicInterface, 0},   {kHoldWhileBusy, 1},
     };
     for (const auto& [key, value] : defaults)
         EXPECT_EQ(Stored(key), value) << key;
@@ -37,7 +39,9 @@ TEST_F(PreferenceValues, StoredValuesReachTheirUsersUnchanged) {
     Store(kPopupFontSize, 97);
     Store(kHijriDateAdjust, 5);
     Store(kPopupIndex, 7);
+    Store(kHoldWhileBusy, 0);
     const CPreferencesDlg& values = Create();
+    EXPECT_EQ(values.m_bHoldWhileBusy, 0);
     EXPECT_EQ(values.m_bBringToTop, 1);
     EXPECT_EQ(values.m_bHideWhenMinimized, 0);
     EXPECT_EQ(values.m_bEnable, 0);
@@ -67,6 +71,7 @@ TEST_F(PreferenceValues, SaveWritesEverythingButThePhrasePosition) {
     values.m_bHideWhenMinimized = 0;
     values.m_bEnable = 0;
     values.m_nInterval = 45;
+    values.m_bHoldWhileBusy = 0;
     values.m_fFontSize = 9.74f;
     CHijriCalendar::Instance()->adjust = 4;
     CPhraseStore::Instance()->m_nCurrent = 3;
@@ -75,6 +80,7 @@ TEST_F(PreferenceValues, SaveWritesEverythingButThePhrasePosition) {
     EXPECT_EQ(Stored(kHideWhenMinimized), 0);
     EXPECT_EQ(Stored(kEnablePopup), 0);
     EXPECT_EQ(Stored(kPopupInterval), 45);
+    EXPECT_EQ(Stored(kHoldWhileBusy), 0);
     EXPECT_EQ(Stored(kPopupFontSize), 97);
     EXPECT_EQ(Stored(kHijriDateAdjust), 4);
     EXPECT_EQ(Stored(kPopupIndex), 7);

@@ -24,12 +24,14 @@ constexpr int kGroupPopup = 1056;
 constexpr int kCheckEnable = 1039;
 constexpr int kEditInterval = 1040;
 constexpr int kEditFontSize = 1044;
+constexpr int kCheckHoldWhileBusy = 1049;
 constexpr int kComboAdjust = 1043;
 constexpr int kStaticToday = 1045;
 constexpr int kOk = 1;
 constexpr int kCancel = 2;
 // The controls that follow the Enable check box.
-constexpr int kPopupControls[] = {1041, kEditInterval, 1042, 1048, kEditFontSize};
+constexpr int kPopupControls[] = {1041, kEditInterval, 1042,
+                                  1048, kEditFontSize, kCheckHoldWhileBusy};
 constexpr int kHijriControls[] = {1055, 1047, kStaticToday, 1054, kComboAdjust};
 
 class PreferencesDlgTest : public PreferencesFixture {
@@ -60,6 +62,7 @@ protected:
 TEST_F(PreferencesDlgTest, FirstRunShowsTheDefaultsAndTheComputedDateSelected) {
     Open();
     EXPECT_TRUE(Find<QCheckBox>(kCheckEnable)->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(kCheckHoldWhileBusy)->isChecked());
     EXPECT_EQ(Find<QLineEdit>(kEditInterval)->text(), "10");
     EXPECT_EQ(Find<QLineEdit>(kEditFontSize)->text(), "10");
     EXPECT_EQ(ComboEntries(),
@@ -76,6 +79,8 @@ TEST_F(PreferencesDlgTest, ControlsCarryTheTextsOfTheDialog) {
     EXPECT_EQ(Find<QGroupBox>(kGroupPopup)->title(), "Popup Mirel");
     EXPECT_EQ(Find<QGroupBox>(1055)->title(), "Hijri Date");
     EXPECT_EQ(Find<QCheckBox>(kCheckEnable)->text(), "Enable");
+    EXPECT_EQ(Find<QCheckBox>(kCheckHoldWhileBusy)->text(),
+              "Hold reminders while I am busy (full screen, do not disturb)");
     EXPECT_EQ(Find<QLabel>(1041)->text(), "Show Every");
     EXPECT_EQ(Find<QLabel>(1042)->text(), "Min");
     EXPECT_EQ(Find<QLabel>(1048)->text(), "Font size");
@@ -164,12 +169,15 @@ TEST_F(PreferencesDlgTest, FontSizeIsSavedAndSentInTenthsAndShownAgainAsTyped) {
 
 TEST_F(PreferencesDlgTest, OkTakesEveryEditedValueAndSavesIt) {
     CPreferencesDlg& dialog = Open();
+    Click(kCheckHoldWhileBusy);
     Click(kCheckEnable);
     Type(kEditInterval, " 15 ");
     Type(kEditFontSize, "12.25");
     Find<QComboBox>(kComboAdjust)->setCurrentIndex(4);
     Click(kOk);
     EXPECT_EQ(dialog.m_bEnable, 0);
+    EXPECT_EQ(dialog.m_bHoldWhileBusy, 0);
+    EXPECT_EQ(Stored(kHoldWhileBusy), 0);
     EXPECT_EQ(dialog.m_nInterval, 15u);
     EXPECT_EQ(CHijriCalendar::Instance()->adjust, 4);
     EXPECT_EQ(Stored(kEnablePopup), 0);
@@ -213,6 +221,7 @@ TEST_F(PreferencesDlgTest, CancelAfterEditsChangesNothing) {
     CPreferencesDlg& dialog = Open();
     const QByteArray settingsBefore = SettingsFileBytes();
     Click(kCheckEnable);
+    Click(kCheckHoldWhileBusy);
     Type(kEditInterval, "30");
     Type(kEditFontSize, "20");
     Find<QComboBox>(kComboAdjust)->setCurrentIndex(0);
@@ -221,6 +230,7 @@ TEST_F(PreferencesDlgTest, CancelAfterEditsChangesNothing) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(dialog.m_bEnable, 1);
+    EXPECT_EQ(dialog.m_bHoldWhileBusy, 1);
     EXPECT_EQ(dialog.m_nInterval, 10u);
     EXPECT_FLOAT_EQ(dialog.m_fFontSize, 10.0f);
     EXPECT_EQ(CHijriCalendar::Instance()->adjust, 2);

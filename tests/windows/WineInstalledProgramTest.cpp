@@ -529,7 +529,7 @@ TEST_F(WineInstalledProgramTest, InstallerAndUninstallerLeaveARunningProgramAlon
     EXPECT_TRUE(program.Running());
 }
 
-TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferencesAreStored) {
+TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheNinePreferencesAreStored) {
     const std::optional<Window> menu = FromTheIcon(OpenTrayMenu);
     ASSERT_TRUE(menu.has_value()) << "no tray menu";
     ChildProcess& program = Program();
@@ -551,11 +551,11 @@ TEST_F(WineInstalledProgramTest, ExitFromTheTrayMenuEndsItAndTheEightPreferences
     EXPECT_EQ(preferences->at(kPlace).data, *place) << "Exit did not save the place";
     for (const char* name : {"Bring Window To Top", "Hide when minimized", "Enable Popup Mirel",
                              "Popup Mirel Interval", "Popup Mirel Font Size", "Hijri Date Adjust",
-                             "Popup Mirel Index", "Arabic Interface"}) {
+                             "Popup Mirel Index", "Arabic Interface", "Hold While Busy"}) {
         ASSERT_EQ(preferences->count(name), 1u) << name;
         EXPECT_EQ(preferences->at(name).type, "REG_DWORD") << name;
     }
-    EXPECT_EQ(preferences->size(), 8u);
+    EXPECT_EQ(preferences->size(), 9u);
 }
 
 // Wine ends its session as Windows does, with the session's end messages to every window: the
