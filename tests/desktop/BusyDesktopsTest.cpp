@@ -35,6 +35,14 @@ struct Desktop {
     std::function<int(const ChildProcess::Strings&)> run;
 };
 
+// Both kinds of session keep their own bus.
+template <class Kind>
+Desktop DesktopOf(const Kind& session) {
+    return {session.Environment(), session.ConfigHome(), session.Home().toStdString(),
+            session.BusAddress(),
+            [&session](const ChildProcess::Strings& argv) { return session.Run(argv).exitCode; }};
+}
+
 // On these desktops the tray is the desktop's own, so every window of the program that shows
 // after the start is the popup.
 bool Shown(const Desktop& desktop, const ChildProcess& program) {
@@ -96,12 +104,7 @@ ChildProcess::Strings XfconfDoNotDisturb(const char* on) {
 TEST(BusyDesktops, XfceDoNotDisturbHoldsTheReminderUntilSwitchedOff) {
     XfcePanelSession xfce;
     ASSERT_TRUE(xfce.Start()) << xfce.Error();
-    const DesktopSession& session = xfce.Desktop();
-    const Desktop desktop{
-        session.Environment(), session.Home() + "/.config", session.Home().toStdString(),
-        xfce.BusAddress(),
-        [&](const ChildProcess::Strings& argv) { return session.Run(argv).exitCode; }};
-    CheckHeldThenShown(desktop, XfconfDoNotDisturb("true"), XfconfDoNotDisturb("false"));
+    CheckHeldThenShown(DesktopOf(xfce), XfconfDoNotDisturb("true"), XfconfDoNotDisturb("false"));
 }
 
 ChildProcess::Strings GnomeBanners(const char* on) {
@@ -111,10 +114,7 @@ ChildProcess::Strings GnomeBanners(const char* on) {
 TEST(BusyDesktops, GnomeBannersOffHoldTheReminderUntilSwitchedOn) {
     GnomeShellSession gnome({.appIndicator = true});
     ASSERT_TRUE(gnome.Start()) << gnome.Error();
-    const Desktop desktop{
-        gnome.Environment(), gnome.ConfigHome(), gnome.Home().toStdString(), gnome.BusAddress(),
-        [&](const ChildProcess::Strings& argv) { return gnome.Run(argv).exitCode; }};
-    CheckHeldThenShown(desktop, GnomeBanners("false"), GnomeBanners("true"));
+    CheckHeldThenShown(DesktopOf(gnome), GnomeBanners("false"), GnomeBanners("true"));
 }
 
 }  // namespace
