@@ -1,7 +1,10 @@
 #include "app/ReminderApp.h"
+#include "platform/DisplayOpeningGuard.h"
 #include "platform/DisplayPlatform.h"
 
 #include <QApplication>
+
+#include <optional>
 
 #if defined(__SANITIZE_ADDRESS__)
 // The xcb platform's D-Bus client keeps one buffer for the life of the process, and Qt's
@@ -16,7 +19,11 @@ int main(int argc, char** argv) {
         return 1;
     QCoreApplication::setApplicationName(QString::fromLatin1(CReminderApp::kApplicationName));
     CReminderApp reminder;
-    QApplication app(argc, argv);
+    std::optional<QApplication> app;
+    {
+        const platform::DisplayOpeningGuard guard;
+        app.emplace(argc, argv);
+    }
     reminder.InitInstance();
     return 0;
 }

@@ -70,7 +70,10 @@ TEST_F(WayOutTest, DisplayLostAtAnyMomentOfTheStartEndsWithAStatusAndKeepsThePla
         bool afterThePicture;  // counted from the start picture on the screen, else the start
         std::chrono::milliseconds delay;
     };
-    std::vector<Moment> moments = {{false, 0ms}, {false, 100ms}};
+    // Before the picture: while Qt opens the display, and while the program reads its files.
+    std::vector<Moment> moments;
+    for (auto delay = 0ms; delay <= 200ms; delay += 40ms)
+        moments.push_back({false, delay});
     for (auto delay = 0ms; delay <= 2100ms; delay += 150ms)
         moments.push_back({true, delay});
     for (const Moment& moment : moments) {

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace platform {
+
+// Qt aborts when its platform cannot open the display, and the display can go in the moment
+// between our own look at it and the QApplication's start (a session that ends right after
+// login). While a guard lives, a fatal message from Qt ends the process with status 1
+// instead of a crash: nothing of the user's is open yet, so nothing is lost.
+class DisplayOpeningGuard {
+public:
+    DisplayOpeningGuard();
+    ~DisplayOpeningGuard();
+    DisplayOpeningGuard(const DisplayOpeningGuard&) = delete;
+    DisplayOpeningGuard& operator=(const DisplayOpeningGuard&) = delete;
+
+private:
+    QtMessageHandler m_previous;
+};
+
+}  // namespace platform
