@@ -77,7 +77,8 @@ private:
     bool Read(std::size_t at, Number& value) const {
         if (at + sizeof(Number) > Size())
             return false;
-        std::memcpy(&value, data.constData() + at, sizeof(Number));
+        const QByteArray bytes = data.mid(qsizetype(at), qsizetype(sizeof(Number)));
+        std::memcpy(&value, bytes.constData(), sizeof(Number));
         return true;
     }
 
