@@ -52,18 +52,7 @@ bool Shown(const Desktop& desktop, const ChildProcess& program) {
 bool StartupPhraseGone(const Desktop& desktop, const ChildProcess& program) {
     if (!DesktopSession::WaitFor([&] { return Shown(desktop, program); }, 30s))
         return false;
-    std::optional<std::chrono::steady_clock::time_point> goneSince;
-    return DesktopSession::WaitFor(
-        [&] {
-            if (Shown(desktop, program)) {
-                goneSince.reset();
-                return false;
-            }
-            const auto now = std::chrono::steady_clock::now();
-            goneSince = goneSince.value_or(now);
-            return now - *goneSince >= 1s;
-        },
-        30s);
+    return DesktopSession::WaitForGone([&] { return Shown(desktop, program); }, 30s);
 }
 
 int StoredIndex(const Desktop& desktop) {

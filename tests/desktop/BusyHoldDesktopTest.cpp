@@ -115,18 +115,7 @@ protected:
     bool StartupPhraseGone(const ChildProcess& program) const {
         if (!DesktopSession::WaitFor([&] { return PopupShown(program); }, 30s))
             return false;
-        std::optional<std::chrono::steady_clock::time_point> goneSince;
-        return DesktopSession::WaitFor(
-            [&] {
-                if (PopupShown(program)) {
-                    goneSince.reset();
-                    return false;
-                }
-                const auto now = std::chrono::steady_clock::now();
-                goneSince = goneSince.value_or(now);
-                return now - *goneSince >= 1s;
-            },
-            30s);
+        return DesktopSession::WaitForGone([&] { return PopupShown(program); }, 30s);
     }
 
     // The program looked at the due second and at least once more while it held.

@@ -131,20 +131,8 @@ protected:
                WaitForNoPopup(program);
     }
 
-    // Gone for good: a window that is being moved can be missed by one look.
     bool WaitForNoPopup(const ChildProcess& program) const {
-        std::optional<std::chrono::steady_clock::time_point> goneSince;
-        return DesktopSession::WaitFor(
-            [&] {
-                if (Popup(program)) {
-                    goneSince.reset();
-                    return false;
-                }
-                const auto now = std::chrono::steady_clock::now();
-                goneSince = goneSince.value_or(now);
-                return now - *goneSince >= 1s;
-            },
-            30s);
+        return DesktopSession::WaitForGone([&] { return Popup(program).has_value(); }, 30s);
     }
 
     bool ClickIcon(const ChildProcess& program, int button, int clicks = 1) const {

@@ -264,20 +264,8 @@ protected:
         return seen;
     }
 
-    // Gone for good: a window that is being moved can be missed by one look.
     bool WaitForNoPopup() const {
-        std::optional<std::chrono::steady_clock::time_point> goneSince;
-        return desktop.WaitFor(
-            [&] {
-                if (!PopupRect().isNull()) {
-                    goneSince.reset();
-                    return false;
-                }
-                const auto now = std::chrono::steady_clock::now();
-                goneSince = goneSince.value_or(now);
-                return now - *goneSince >= 1s;
-            },
-            60s);
+        return desktop.WaitForGone([&] { return !PopupRect().isNull(); }, 60s);
     }
 
     QTemporaryDir dataHome;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <optional>
 #include <thread>
 
 Session::Session() {
@@ -74,4 +75,21 @@ bool Session::WaitFor(const std::function<bool()>& condition, std::chrono::milli
         std::this_thread::sleep_for(10ms);
     }
     return true;
+}
+
+bool Session::WaitForGone(const std::function<bool()>& present,
+                          std::chrono::milliseconds deadline) {
+    using namespace std::chrono_literals;
+    std::optional<std::chrono::steady_clock::time_point> goneSince;
+    return WaitFor(
+        [&] {
+            if (present()) {
+                goneSince.reset();
+                return false;
+            }
+            const auto now = std::chrono::steady_clock::now();
+            goneSince = goneSince.value_or(now);
+            return now - *goneSince >= 1s;
+        },
+        deadline);
 }

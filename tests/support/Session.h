@@ -52,6 +52,10 @@ public:
     // when an application object exists.
     static bool WaitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds deadline = std::chrono::seconds(10));
+    // Waits until something is gone for good: absent through a whole second, as a window
+    // that is being moved can be missed by one look.
+    static bool WaitForGone(const std::function<bool()>& present,
+                            std::chrono::milliseconds deadline = std::chrono::seconds(30));
 
 protected:
     Session();
