@@ -159,6 +159,19 @@ inline int ChangedPixels(const QImage& screen, const QImage& before, const QRect
     return changed;
 }
 
+// The whole screen once it shows the fade's own image at full opacity over area: the image is
+// a picture the program took of the screen, which a compositor may not yet show when the
+// target goes. Null if the screen never shows it.
+inline QImage FadePictureOnScreen(const DesktopSession& desktop, CFadeOutWindow& fade,
+                                  const QImage& behind, const QRect& area) {
+    QImage expected = behind.convertToFormat(QImage::Format_RGB32);
+    QPainter(&expected).drawPixmap(area.topLeft(), fade.grab());
+    QImage screen;
+    const bool shown = DesktopSession::WaitFor(
+        [&] { return ChangedPixels(screen = desktop.Screenshot(), expected, area) == 0; });
+    return shown ? screen : QImage();
+}
+
 // Takes a held fade from full opacity to about 40 %, where the screen must show the picture
 // mixed over what lay behind, then to its end, after which nothing of it may be left.
 inline void ExpectFadeOnScreenThenNothing(const DesktopSession& desktop,

@@ -73,11 +73,10 @@ TEST_F(PreferencesDesktopTest, OkLeavesAnImageThatFadesOnScreenAndLeavesNothing)
     ASSERT_FALSE(fade.isNull());
     EXPECT_EQ(FadeOnScreen(desktop, *fade), frame);
     // At full opacity the image stands where the dialog stood: that is the picture to fade.
-    QImage picture;
-    ASSERT_TRUE(desktop.WaitFor([&] {
-        picture = desktop.Screenshot();
-        return ChangedPixels(picture, behind, frame) > frame.width() * frame.height() * 9 / 10;
-    }));
+    const QImage picture = FadePictureOnScreen(desktop, *fade, behind, frame);
+    ASSERT_FALSE(picture.isNull()) << "the fade's image never showed at full opacity";
+    EXPECT_GT(ChangedPixels(picture, behind, frame), frame.width() * frame.height() * 9 / 10)
+        << "the image is the dialog";
     ExpectFadeOnScreenThenNothing(desktop, fade, picture, behind, frame);
 }
 
