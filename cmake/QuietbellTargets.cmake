@@ -108,3 +108,19 @@ function(qb_windows_test name)
     set_tests_properties(${name} PROPERTIES
         TIMEOUT 600 SKIP_RETURN_CODE ${QB_TEST_SKIPPED_EXIT_CODE} LABELS windows)
 endfunction()
+
+# qb_sanitizer_defaults(dir): in the sanitizer build, every program made in dir and below it
+# starts with our sanitizer options and suppressions (cmake/SanitizerDefaults.cpp).
+function(qb_sanitizer_defaults dir)
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target IN LISTS targets)
+        get_target_property(type ${target} TYPE)
+        if(type STREQUAL "EXECUTABLE")
+            target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/SanitizerDefaults.cpp)
+        endif()
+    endforeach()
+    get_property(subdirectories DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    foreach(subdirectory IN LISTS subdirectories)
+        qb_sanitizer_defaults(${subdirectory})
+    endforeach()
+endfunction()

@@ -50,13 +50,6 @@ pid_t Spawn(const ChildProcess::Strings& argv, const ChildProcess::Strings& envi
 
 }  // namespace
 
-// Every test process that starts a desktop talks D-Bus (Qt's xcb platform, the tray probe), and
-// libdbus keeps one buffer for the life of the process; it is not ours. Here, since every such
-// process links this file.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libdbus-1.so\n";
-}
-
 ChildProcess::~ChildProcess() {
     Stop();
 }
