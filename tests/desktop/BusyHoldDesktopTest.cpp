@@ -111,11 +111,8 @@ protected:
         return false;
     }
 
-    // The start-up phrase rises and goes by itself, whatever the user does.
     bool StartupPhraseGone(const ChildProcess& program) const {
-        if (!DesktopSession::WaitFor([&] { return PopupShown(program); }, 30s))
-            return false;
-        return DesktopSession::WaitForGone([&] { return PopupShown(program); }, 30s);
+        return quietbell::StartupPhraseCameAndWent([&] { return PopupShown(program); });
     }
 
     // The program looked at the due second and at least once more while it held.

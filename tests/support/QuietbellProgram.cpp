@@ -7,6 +7,10 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <chrono>
+
+#include "Session.h"
+
 namespace quietbell {
 
 namespace {
@@ -58,6 +62,11 @@ ChildProcess Start(ChildProcess::Strings environment, const std::string& logFile
     environment.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
     const QString program = executable.isEmpty() ? ProgramPath() : executable;
     return ChildProcess::Start({program.toStdString()}, environment, logFile);
+}
+
+bool StartupPhraseCameAndWent(const std::function<bool()>& shown) {
+    using namespace std::chrono_literals;
+    return Session::WaitFor(shown, 30s) && Session::WaitForGone(shown, 30s);
 }
 
 QVariant Stored(const QString& configHome, const char* key) {

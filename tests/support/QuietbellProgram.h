@@ -11,6 +11,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ QStringList Phrases();
 // executable: the program under another path (a link to it), or empty for ProgramPath().
 ChildProcess Start(ChildProcess::Strings environment, const std::string& logFile,
                    const std::string& fakeTime = kDefaultFakeTime, const QString& executable = {});
+
+// The start-up phrase rises and goes by itself, whatever the user does. shown tells whether its
+// popup is on the screen now.
+bool StartupPhraseCameAndWent(const std::function<bool()>& shown);
 
 // A preference in the settings file under the given XDG_CONFIG_HOME.
 QVariant Stored(const QString& configHome, const char* key);
