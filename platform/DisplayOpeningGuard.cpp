@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,13 +23,21 @@ void EndOnFatal(QtMsgType type, const QMessageLogContext& context, const QString
     std::_Exit(1);
 }
 
+// Only what is safe in a signal handler: the display is gone, nothing to write or keep.
+extern "C" void EndOnFault(int) {
+    std::_Exit(1);
+}
+
 }  // namespace
 
-DisplayOpeningGuard::DisplayOpeningGuard() : m_previous(qInstallMessageHandler(EndOnFatal)) {
+DisplayOpeningGuard::DisplayOpeningGuard()
+    : m_previous(qInstallMessageHandler(EndOnFatal)),
+      m_previousFaultHandler(std::signal(SIGSEGV, EndOnFault)) {
     previousHandler = m_previous;
 }
 
 DisplayOpeningGuard::~DisplayOpeningGuard() {
+    std::signal(SIGSEGV, m_previousFaultHandler == SIG_ERR ? SIG_DFL : m_previousFaultHandler);
     qInstallMessageHandler(m_previous);
 }
 
