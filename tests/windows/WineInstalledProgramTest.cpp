@@ -203,14 +203,27 @@ protected:
         return false;
     }
 
+    // Wine routes the pointer by its own record of where each window is. When tint2 places
+    // a docking icon in its slot before Wine has taken the icon's new parent, Wine records
+    // the slot-relative place as a place on the screen: the icon stays "at" the screen's
+    // origin, the pointer over it goes to the slot, and Wine may later move the icon's X
+    // window there too. A Windows tray has no such step. Moving the icon's X window within
+    // its slot and back gives Wine the place again, in order before any pointer event.
+    static bool PlaceTheIconForWine(const Window& icon) {
+        const std::string id = std::to_string(icon.id);
+        return desktop->Run({"xdotool", "windowmove", id, "1", "1"}).exitCode == 0 &&
+               desktop->Run({"xdotool", "windowmove", id, "0", "0"}).exitCode == 0;
+    }
+
     // The program's icon in its slot, where the pointer reaches it, and staying there: an
-    // icon whose X window Wine moved out of its slot is still drawn by tint2, but the pointer
-    // no longer reaches it.
+    // icon whose X window is out of its slot is still drawn by tint2, but the pointer no
+    // longer reaches it.
     static std::optional<Window> IconThatTakesThePointer() {
         Program();
         std::optional<Window> icon;
         if (!DesktopSession::WaitFor([&] { return (icon = DockedIcon()).has_value(); },
-                                     kStartDeadline))
+                                     kStartDeadline) ||
+            !PlaceTheIconForWine(*icon))
             return std::nullopt;
         std::optional<std::chrono::steady_clock::time_point> inSlotSince;
         const bool stays = DesktopSession::WaitFor([&] {
