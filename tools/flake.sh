@@ -23,6 +23,7 @@ done
 
 log_dir=$(mktemp -d "${TMPDIR:-/tmp}/flake.XXXXXX")
 load_pids=()
+failed_runs=0
 stop_load() {
   ((${#load_pids[@]})) && kill "${load_pids[@]}" 2>/dev/null
   return 0
@@ -41,6 +42,7 @@ for ((run = 1; run <= runs; run++)); do
     echo "run $run/$runs: passed ($(grep -o 'tests passed, [0-9]* tests failed out of [0-9]*' "$log" || echo 'no tests'))"
   else
     echo "run $run/$runs: FAILED (log: $log)"
+    failed_runs=$((failed_runs + 1))
   fi
 done
 
@@ -49,10 +51,11 @@ failures=$(cat "$log_dir"/run-*.log |
   awk '/The following tests FAILED:/ { listing = 1; next }
        listing && /^[[:space:]]+[0-9]+ - / { sub(/^[[:space:]]+[0-9]+ - /, ""); sub(/ \(.*$/, ""); print; next }
        { listing = 0 }' | sort | uniq -c | sort -rn)
-if [[ -z "$failures" ]]; then
+if [[ -z "$failures" ]] && ((failed_runs == 0)); then
   echo "no failures in $runs runs (logs: $log_dir)"
   exit 0
 fi
-echo "failures out of $runs runs:"
+# A run can fail before any test does (a test program that cannot be listed, CTest's own error).
+echo "$failed_runs of $runs runs failed; failed tests:"
 awk -v runs="$runs" '{ count = $1; $1 = ""; printf "  %s/%s %s\n", count, runs, substr($0, 2) }' <<<"$failures"
 exit 1
