@@ -10,7 +10,6 @@
 #include "notifier/NotifierHost.h"
 #include "platform/AppMessages.h"
 #include "platform/Clock.h"
-#include "platform/UserBusy.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,7 +41,7 @@ CReminderDlg::CReminderDlg()
     FollowThePhraseFile();
     // A screen reader would read the button's placeholder text.
     m_btnImage.setAccessibleName(QStringLiteral("Quietbell start picture"));
-    m_scheduler.SetBusyProbe(&platform::UserBusy::Now);
+    m_scheduler.SetBusyProbe([this] { return m_userBusy.Now(); });
 }
 
 CReminderDlg::~CReminderDlg() {

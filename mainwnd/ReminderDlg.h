@@ -4,6 +4,7 @@
 #include "mainwnd/TrayMenu.h"
 #include "mainwnd/TrayMenuTable.h"
 #include "mainwnd/TrayZoom.h"
+#include "platform/UserBusy.h"
 #include "prefs/PreferencesDlg.h"
 #include "splash/SplashButton.h"
 #include "splash/SplashPicture.h"
@@ -95,6 +96,8 @@ private:
     int m_nTimerId = 0;
     // The start-up hide is due but waits for an open menu.
     bool m_bHidePending = false;
+    // Asked by the scheduler, so made before it and gone after it.
+    platform::UserBusy m_userBusy;
     CReminderScheduler m_scheduler;
     std::unique_ptr<CSplashPicture> m_splashPicture;
     // Declared before the icon, which refers to it until it goes.

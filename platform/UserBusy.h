@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -16,11 +17,19 @@ struct ManagedWindow {
 };
 
 // Whether the user is busy: a full-screen window in sight, the desktop's do-not-disturb, a
-// locked screen or running screensaver (on Windows, the shell's own answer). Each call asks the
-// system afresh, so callers ask only when a reminder is due or held.
+// locked screen or running screensaver (on Windows, the shell's own answer). Each look asks the
+// system afresh, so callers look only when a reminder is due or held. Answers that come while
+// the program goes on (the desktop services on the session bus, which may be slow or hang)
+// count as busy until they are in: a due reminder then waits a look longer, and the window
+// never waits for a service.
 class UserBusy {
 public:
-    static bool Now();
+    UserBusy();
+    ~UserBusy();
+    UserBusy(const UserBusy&) = delete;
+    UserBusy& operator=(const UserBusy&) = delete;
+
+    bool Now();
 
     // _NET_WM_DESKTOP's value for a window shown on every desktop.
     static constexpr std::uint32_t kOnEveryDesktop = 0xFFFFFFFF;
@@ -39,6 +48,11 @@ public:
     using NotificationStateQuery = std::function<std::optional<int>()>;
     static void SetNotificationStateQuery(NotificationStateQuery query);
 #endif
+
+private:
+    // The answers still to come.
+    struct Pending;
+    std::unique_ptr<Pending> m_pending;
 };
 
 }  // namespace platform

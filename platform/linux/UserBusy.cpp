@@ -3,15 +3,19 @@
 #include <xcb/xcb.h>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QFile>
 #include <QGuiApplication>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/linux/DconfDatabase.h"
 
@@ -19,8 +23,11 @@ namespace platform {
 
 namespace {
 
-// A service that hangs must not freeze the program for longer than this at each look.
-constexpr int kBusTimeoutMs = 250;
+// A service that has not answered by then counts as saying no: a reminder is held no longer
+// for a service that hangs.
+constexpr int kBusTimeoutMs = 3000;
+// Answers older than this say nothing of now: the reminder they were asked for is long gone.
+constexpr auto kAnswersLast = std::chrono::milliseconds(kBusTimeoutMs) + std::chrono::seconds(2);
 
 // Yes-or-no questions to the desktop's services on the session bus. A service that is not
 // running is not started to be asked: it means the user is not busy.
@@ -49,7 +56,7 @@ constexpr BusQuestion kBusyQuestions[] = {
      "/do-not-disturb"},
 };
 
-bool AnswersYes(const QDBusConnection& bus, const BusQuestion& question) {
+QDBusMessage Question(const BusQuestion& question) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QString::fromLatin1(question.service), QString::fromLatin1(question.path),
         QString::fromLatin1(question.interface), QString::fromLatin1(question.method));
@@ -58,7 +65,10 @@ bool AnswersYes(const QDBusConnection& bus, const BusQuestion& question) {
             call << QString::fromLatin1(argument);
     }
     call.setAutoStartService(false);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kBusTimeoutMs);
+    return call;
+}
+
+bool SaysYes(const QDBusMessage& reply) {
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return false;
     QVariant answer = reply.arguments().constFirst();
@@ -67,15 +77,28 @@ bool AnswersYes(const QDBusConnection& bus, const BusQuestion& question) {
     return answer.typeId() == QMetaType::Bool && answer.toBool();
 }
 
-bool DesktopServiceSaysBusy() {
+// Every question at once; none without a session bus. Qt's bus thread takes the answers in.
+std::vector<QDBusPendingCall> AskTheServices() {
     const QDBusConnection bus = QDBusConnection::sessionBus();
+    std::vector<QDBusPendingCall> calls;
     if (!bus.isConnected())
-        return false;
-    for (const BusQuestion& question : kBusyQuestions) {
-        if (AnswersYes(bus, question))
+        return calls;
+    for (const BusQuestion& question : kBusyQuestions)
+        calls.push_back(bus.asyncCall(Question(question), kBusTimeoutMs));
+    return calls;
+}
+
+// Busy as soon as one service says so, free once all have answered otherwise; nothing while
+// some answers are still to come.
+std::optional<bool> ServicesAnswer(const std::vector<QDBusPendingCall>& calls) {
+    bool allIn = true;
+    for (const QDBusPendingCall& call : calls) {
+        if (!call.isFinished())
+            allIn = false;
+        else if (SaysYes(call.reply()))
             return true;
     }
-    return false;
+    return allIn ? std::optional<bool>(false) : std::nullopt;
 }
 
 // GNOME's do-not-disturb: banners switched off.
@@ -194,8 +217,41 @@ bool FullScreenInSight() {
 
 }  // namespace
 
+struct UserBusy::Pending {
+    std::vector<QDBusPendingCall> calls;
+    std::chrono::steady_clock::time_point asked;
+
+    void Ask() {
+        calls = AskTheServices();
+        asked = std::chrono::steady_clock::now();
+    }
+
+    // What the services said since the last look; nothing when they were asked just now or
+    // some have yet to answer. Without a session bus nobody is asked and nobody is busy.
+    std::optional<bool> Answer() {
+        if (calls.empty() || std::chrono::steady_clock::now() - asked > kAnswersLast) {
+            Ask();
+            return calls.empty() ? std::optional<bool>(false) : std::nullopt;
+        }
+        const std::optional<bool> answer = ServicesAnswer(calls);
+        if (answer)
+            calls.clear();
+        return answer;
+    }
+};
+
+UserBusy::UserBusy() : m_pending(std::make_unique<Pending>()) {}
+
+UserBusy::~UserBusy() = default;
+
+// The services are asked at one look and their answers read at the next; while the user stays
+// busy they are asked again at once, so that each look of a hold reads fresh answers.
 bool UserBusy::Now() {
-    return DesktopServiceSaysBusy() || GnomeBannersOff() || FullScreenInSight();
+    const std::optional<bool> services = m_pending->Answer();
+    const bool busy = services.value_or(true) || GnomeBannersOff() || FullScreenInSight();
+    if (busy && services)
+        m_pending->Ask();
+    return busy;
 }
 
 }  // namespace platform

@@ -22,6 +22,13 @@ UserBusy::NotificationStateQuery& Query() {
 
 }  // namespace
 
+// The shell answers at once.
+struct UserBusy::Pending {};
+
+UserBusy::UserBusy() = default;
+
+UserBusy::~UserBusy() = default;
+
 // The shell sums up full screen, presentation mode, quiet hours and an absent user in one
 // answer; a failed query means the user is not busy.
 bool UserBusy::Now() {

@@ -89,7 +89,7 @@ protected:
 TEST_P(ShellAnswerTest, EachAnswerOfTheShellReachesTheBusyState) {
     const int state = GetParam().state;
     UserBusy::SetNotificationStateQuery([state] { return std::optional<int>(state); });
-    EXPECT_EQ(UserBusy::Now(), GetParam().busy);
+    EXPECT_EQ(UserBusy().Now(), GetParam().busy);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ShellAnswerTest, testing::ValuesIn(kStates),
@@ -99,13 +99,13 @@ INSTANTIATE_TEST_SUITE_P(Answers, ShellAnswerTest, testing::ValuesIn(kStates),
 
 TEST(ShellAnswer, AFailedQueryIsNotBusy) {
     UserBusy::SetNotificationStateQuery([] { return std::optional<int>(); });
-    EXPECT_FALSE(UserBusy::Now());
+    EXPECT_FALSE(UserBusy().Now());
     UserBusy::SetNotificationStateQuery({});
 }
 
 // Wine's shell always accepts notifications.
 TEST(ShellAnswer, TheRealShellIsAsked) {
-    EXPECT_FALSE(UserBusy::Now());
+    EXPECT_FALSE(UserBusy().Now());
 }
 #endif
 

@@ -26,7 +26,8 @@ public:
     // Ready once it answers on the bus.
     bool Start(const std::string& busAddress, const ChildProcess::Strings& environment,
                const std::string& logFile, bool notifications);
-    // "active" (the screensaver) or "inhibited" (do-not-disturb).
+    // "active" (the screensaver), "inhibited" (do-not-disturb), or "slow" (the screensaver
+    // answers a second late).
     bool Set(const char* state, bool on) const;
     // How often the program asked the screensaver; -1 when the stand-in does not answer.
     int Asked() const;

@@ -3,7 +3,8 @@
 # busy: the screensaver (org.freedesktop.ScreenSaver GetActive) and, with --notifications, a
 # notification server whose do-not-disturb is its Inhibited property, as KDE's is. Its own
 # object /StandIn sets either state and counts how often the screensaver was asked, so a test
-# sees from outside when the program looked.
+# sees from outside when the program looked; with "slow" set, the screensaver answers a second
+# late, as a service of a loaded desktop may.
 import sys
 
 from gi.repository import Gio, GLib
@@ -25,7 +26,8 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
   </interface>
 </node>""")
 
-state = {"active": False, "inhibited": False}
+state = {"active": False, "inhibited": False, "slow": False}
+SLOW_ANSWER_MS = 1000
 asked = 0
 
 
@@ -33,7 +35,11 @@ def on_call(connection, sender, path, interface, method, parameters, invocation)
     global asked
     if method == "GetActive":
         asked += 1
-        invocation.return_value(GLib.Variant("(b)", (state["active"],)))
+        answer = GLib.Variant("(b)", (state["active"],))
+        if state["slow"]:
+            GLib.timeout_add(SLOW_ANSWER_MS, lambda: invocation.return_value(answer))
+        else:
+            invocation.return_value(answer)
     elif method == "Set":
         name, on = parameters.unpack()
         state[name] = on
