@@ -67,6 +67,15 @@ protected:
         return windows;
     }
 
+    // The already-running message: the second copy's only window. The one found is the one
+    // answered, as a second look at the list may find it empty for a moment.
+    std::optional<Window> MessageOf(const ChildProcess& second) const {
+        std::vector<Window> windows;
+        if (!DesktopSession::WaitFor([&] { return !(windows = WindowsOf(second)).empty(); }))
+            return std::nullopt;
+        return windows.front();
+    }
+
     // A real right click on the start picture; the program's new window at the pointer is the
     // menu it opened.
     std::optional<Window> RightClickTheStartPicture(const ChildProcess& program) const {
@@ -127,8 +136,7 @@ protected:
 
     // The start-up phrase rises and goes by itself.
     bool WaitForStartupPhraseGone(const ChildProcess& program) const {
-        return DesktopSession::WaitFor([&] { return Popup(program).has_value(); }) &&
-               WaitForNoPopup(program);
+        return quietbell::StartupPhraseCameAndWent([&] { return Popup(program).has_value(); });
     }
 
     bool WaitForNoPopup(const ChildProcess& program) const {
@@ -311,10 +319,10 @@ TEST_F(QuietbellDesktopTest, SecondCopyShowsTheMessageAndEndsAfterOkWhileTheFirs
     ChildProcess first = StartProgram();
     ASSERT_TRUE(WaitForIcon(first));
     ChildProcess second = StartProgram();
-    // The message box is the second copy's only window.
-    ASSERT_TRUE(DesktopSession::WaitFor([&] { return !WindowsOf(second).empty(); }));
+    const std::optional<Window> message = MessageOf(second);
+    ASSERT_TRUE(message.has_value());
     EXPECT_TRUE(second.Running());
-    ASSERT_TRUE(Keys(WindowsOf(second).front().id, {"Return"}));
+    ASSERT_TRUE(Keys(message->id, {"Return"}));
     ASSERT_TRUE(second.WaitForExit(10s));
     EXPECT_TRUE(first.Running());
     EXPECT_TRUE(WaitForIcon(first));
@@ -588,9 +596,10 @@ TEST_F(QuietbellDesktopTest, StartedThroughALinkUnderAnotherNameItKeepsItsName) 
     ChildProcess first = StartProgram("2024-03-14 10:00:20", {}, link);
     ASSERT_TRUE(WaitForIcon(first));
     ChildProcess second = StartProgram("2024-03-14 10:00:20", {}, link);
-    ASSERT_TRUE(DesktopSession::WaitFor([&] { return !WindowsOf(second).empty(); }));
-    EXPECT_EQ(WindowName(WindowsOf(second).front().id), "quietbell");
-    ASSERT_TRUE(Keys(WindowsOf(second).front().id, {"Return"}));
+    const std::optional<Window> message = MessageOf(second);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_EQ(WindowName(message->id), "quietbell");
+    ASSERT_TRUE(Keys(message->id, {"Return"}));
     ASSERT_TRUE(second.WaitForExit(10s));
     EXPECT_EQ(first.Stop(), 0);
     EXPECT_TRUE(Stored("Popup Mirel Interval").isValid());
